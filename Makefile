@@ -1,0 +1,32 @@
+# Front door to the CMake build. Binaries land in build/bin/.
+BUILD ?= build
+SANITIZE_BUILD ?= build-sanitize
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+
+.PHONY: all build test test-sanitize demo bench clean
+
+all: build
+
+build:
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitize:
+	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DSANITIZE=ON
+	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+	  ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS)
+
+# Runs every tool on the samples into demo-out/ (git-ignored).
+demo: build
+	BIN=$(abspath $(BUILD))/bin sh demo/run.sh
+
+bench: build
+	BIN=$(abspath $(BUILD))/bin sh bench/run.sh
+
+clean:
+	rm -rf $(BUILD) $(SANITIZE_BUILD) demo-out

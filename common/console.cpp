@@ -1,0 +1,86 @@
+#include "console.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "messages.h"
+
+namespace {
+FailureEpilogue failure_epilogue = nullptr;
+
+[[noreturn]] void end_failed_run(const char* message, const char* name) {
+  if (failure_epilogue != nullptr) failure_epilogue(message, name);
+  std::exit(1);
+}
+}  // namespace
+
+void print_message(const char* message) { std::printf(message); }
+
+void print_message_and_name(const char* message, const char* name) {
+  std::printf(message);
+  std::printf("%s\n", name);
+}
+
+void set_failure_epilogue(FailureEpilogue epilogue) { failure_epilogue = epilogue; }
+
+void fail(const char* message) {
+  print_message(message);
+  end_failed_run(message, nullptr);
+}
+
+void fail_with_name(const char* message, const char* name) {
+  print_message_and_name(message, name);
+  end_failed_run(message, name);
+}
+
+void fail_argument(const char* message, const char* text) {
+  std::printf(message, text);
+  end_failed_run(message, nullptr);
+}
+
+void usage_exit(std::initializer_list<const char*> lines) {
+  for (const char* line : lines) print_message(line);
+  std::exit(1);
+}
+
+bool parse_numeric_argument(const char* text, std::int32_t& value) {
+  std::int64_t total = 0;
+  for (const char* p = text; *p != '\0'; ++p) {
+    if (*p < '0' || *p > '9') return false;
+    total = total * 10 + (*p - '0');
+    if (total > INT32_MAX) return false;
+  }
+  value = static_cast<std::int32_t>(total);
+  return true;
+}
+
+std::int32_t numeric_argument_or_fail(const char* text, const char* message) {
+  std::int32_t value = 0;
+  if (!parse_numeric_argument(text, value)) fail_argument(message, text);
+  return value;
+}
+
+bool same_name(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
+
+void set_file_name(FileName& buffer, const char* name) {
+  const std::size_t length = std::strlen(name);
+  if (length >= kFileNameCapacity) fail_with_name(msg::kNameTooLong, name);
+  std::memcpy(buffer.text, name, length + 1);
+}
+
+void cut_line(char* text) {
+  for (std::size_t i = 0; i < kFileNameCapacity - 1 && text[i] != '\0'; ++i) {
+    if (text[i] == '\r' || text[i] == '\n') {
+      text[i] = '\0';
+      return;
+    }
+  }
+}
+
+void derive_output_name(FileName& output, const char* input, LineCut cut) {
+  set_file_name(output, input);
+  if (cut == LineCut::Cut) cut_line(output.text);
+  const std::size_t length = std::strlen(output.text);
+  if (length > 0) output.text[length - 1] = '\0';
+}

@@ -1,0 +1,60 @@
+// Console conventions shared by every tool: messages on standard output,
+// exit status 0 or 1, the numeric argument rule, file name buffers and
+// output name derivation.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+
+// Every literal must reach the terminal as Shift-JIS; refuse to build otherwise.
+static_assert(sizeof("ア") == 3 && static_cast<unsigned char>("ア"[0]) == 0x83,
+              "string literals must be compiled to CP932 (-fexec-charset=CP932)");
+
+inline constexpr std::size_t kFileNameCapacity = 1024;
+
+// A file name as the tools open and print it: at most 1,023 bytes and a NUL.
+struct FileName {
+  char text[kFileNameCapacity];
+};
+
+// Prints a message; the message is a printf format.
+void print_message(const char* message);
+// Prints a message, then the name on a line of its own.
+void print_message_and_name(const char* message, const char* name);
+
+// Called by every failure exit after its lines are printed and before the
+// process ends: a tool that reports failures in more ways sets one. The
+// name is null for messages that are not followed by a name.
+using FailureEpilogue = void (*)(const char* message, const char* name);
+void set_failure_epilogue(FailureEpilogue epilogue);
+
+// The failure exits: print, run the epilogue, end with status 1.
+[[noreturn]] void fail(const char* message);
+[[noreturn]] void fail_with_name(const char* message, const char* name);
+// The message is a format with one %s, which shows the argument text.
+[[noreturn]] void fail_argument(const char* message, const char* text);
+// Banner and usage lines (each a format), then status 1.
+[[noreturn]] void usage_exit(std::initializer_list<const char*> lines);
+
+// The numeric argument rule: ASCII digits only, the empty text reads as 0,
+// and the value must lie in 0..2,147,483,647 (larger texts are refused,
+// never wrapped). Returns false on rejection.
+bool parse_numeric_argument(const char* text, std::int32_t& value);
+// The same rule; a rejected text ends the run with the given message.
+std::int32_t numeric_argument_or_fail(const char* text, const char* message);
+
+// Exact byte comparison, as typed: no case folding, no path rules.
+bool same_name(const char* a, const char* b);
+
+// Copies a name into its buffer; a name of 1,024 bytes or more ends the run
+// with "ファイル名が長すぎます" instead of being cut.
+void set_file_name(FileName& buffer, const char* name);
+
+// Ends the text at its first CR or LF within the first 1,023 bytes.
+void cut_line(char* text);
+
+enum class LineCut { Keep, Cut };
+// The output name: the input name (line-cut where asked) less its last byte.
+// An empty input gives an empty output name.
+void derive_output_name(FileName& output, const char* input, LineCut cut);

@@ -1,0 +1,100 @@
+#include "compositing.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "messages.h"
+
+namespace {
+// The background is loaded straight into the output buffer: the blend reads
+// each background byte before its only write, so no second copy is needed.
+BmpImage output_image;
+BmpImage sprite_image;
+BmpImage alpha_image;
+FileName input_name;
+FileName output_name;
+
+void check_input_or_fail(const char* name) {
+  set_file_name(input_name, name);
+  check_readable_or_fail(input_name);
+}
+
+void load_input_or_fail(const char* name, BmpImage& image) {
+  set_file_name(input_name, name);
+  load_bmp_or_fail(input_name, image);
+}
+
+// Blends one row of sprite bytes onto the output, channel by channel.
+void blend_row(unsigned char* out, const unsigned char* sprite, const unsigned char* alpha, std::size_t count,
+               const OpacityScale& scale) {
+  if (scale.ratio == 100) {
+    for (std::size_t k = 0; k < count; ++k) out[k] = blend_channel(out[k], sprite[k], alpha[k]);
+  } else {
+    for (std::size_t k = 0; k < count; ++k) out[k] = blend_channel(out[k], sprite[k], scale.scaled[alpha[k]]);
+  }
+}
+
+void blend_sprite(std::int32_t x, std::int32_t y, const OpacityScale& scale) {
+  const std::int32_t bw = image_width(output_image), bh = image_height(output_image);
+  const std::int32_t sw = image_width(sprite_image), sh = image_height(sprite_image);
+  if (sw <= 0 || sh <= 0) return;
+  const std::size_t row_bytes = 3 * static_cast<std::size_t>(sw);
+  for (std::int32_t i = 0; i < sh; ++i) {
+    const std::size_t sprite_at = pixel_offset(sw, sh, 0, i);
+    blend_row(output_image.bytes + pixel_offset(bw, bh, x, y + i), sprite_image.bytes + sprite_at,
+              alpha_image.bytes + sprite_at, row_bytes, scale);
+  }
+}
+}  // namespace
+
+std::uint8_t scale_opacity(std::uint8_t opacity, int ratio) {
+  switch (ratio) {
+    case 0: return 0;
+    case 100: return opacity;
+    case 50: return opacity >> 1;
+    case 25: return opacity >> 2;
+    case 10: return opacity / 10;
+    case 20: return opacity / 5;
+    case 33: return opacity / 3;
+    default: return static_cast<std::uint8_t>(opacity * ratio / 100);
+  }
+}
+
+OpacityScale make_opacity_scale(int ratio) {
+  OpacityScale scale{};
+  scale.ratio = ratio;
+  for (int a = 0; a < 256; ++a) scale.scaled[a] = scale_opacity(static_cast<std::uint8_t>(a), ratio);
+  return scale;
+}
+
+bool sprite_fits(std::int32_t position, std::int32_t sprite_size, std::int32_t background_size) {
+  return static_cast<std::int64_t>(position) + sprite_size <= background_size;
+}
+
+void blend_files(const BlendRequest& request) {
+  check_input_or_fail(request.background);
+  check_input_or_fail(request.sprite);
+  check_input_or_fail(request.alpha);
+
+  if (same_name(request.background, request.output)) fail(msg::kBackgroundIsOutput);
+  if (same_name(request.sprite, request.output)) fail(msg::kSpriteIsOutput);
+  if (same_name(request.alpha, request.output)) fail(msg::kAlphaIsOutput);
+
+  load_input_or_fail(request.background, output_image);
+  load_input_or_fail(request.sprite, sprite_image);
+  load_input_or_fail(request.alpha, alpha_image);
+
+  const std::int32_t sprite_width = image_width(sprite_image), sprite_height = image_height(sprite_image);
+  if (sprite_width != image_width(alpha_image)) fail(msg::kSpriteAlphaWidthsDiffer);
+  if (sprite_height != image_height(alpha_image)) fail(msg::kSpriteAlphaHeightsDiffer);
+  if (!sprite_fits(request.x, sprite_width, image_width(output_image))) fail(msg::kSticksOutSideways);
+  if (!sprite_fits(request.y, sprite_height, image_height(output_image))) fail(msg::kSticksOutVertically);
+  check_fits_buffer_or_fail(output_image, request.background);
+
+  blend_sprite(request.x, request.y, make_opacity_scale(request.ratio));
+
+  set_file_name(output_name, request.output);
+  save_image_or_fail(output_name, output_image);
+  std::printf(msg::kCompositeDone, request.output);
+  std::exit(0);
+}

@@ -1,0 +1,49 @@
+// Compositing a sprite onto a background through an alpha image: the pixel
+// blend, the opacity scaling, the fit rules, and the whole run that
+// maskblend and fadeblend share once their arguments are read.
+#pragma once
+
+#include <cstdint>
+
+#include "bmp_image.h"
+
+// One channel: opacity 0 keeps the background byte, 255 takes the sprite
+// byte, anything between gives floor(b(255-a)/256) + floor(sa/256) + 1,
+// worked in 16-bit unsigned arithmetic.
+inline std::uint8_t blend_channel(std::uint8_t background, std::uint8_t sprite, std::uint8_t opacity) {
+  if (opacity == 0) return background;
+  if (opacity == 255) return sprite;
+  std::uint16_t sum = static_cast<std::uint16_t>(background * (255 - opacity)) >> 8;
+  sum = static_cast<std::uint16_t>((sum + 1) << 8);
+  sum = static_cast<std::uint16_t>(sum + sprite * opacity);
+  return static_cast<std::uint8_t>(sum >> 8);
+}
+
+// An opacity scaled by a transparency ratio of 0 to 100 percent:
+// floor(a x r / 100), except that 33 percent is taken as one third.
+std::uint8_t scale_opacity(std::uint8_t opacity, int ratio);
+
+// Every opacity after scaling, looked up once per channel.
+struct OpacityScale {
+  int ratio;
+  std::uint8_t scaled[256];
+};
+OpacityScale make_opacity_scale(int ratio);
+
+// The fit rule along one axis: the sprite may end on the background's last
+// column (row) but not beyond; computed without overflow.
+bool sprite_fits(std::int32_t position, std::int32_t sprite_size, std::int32_t background_size);
+
+struct BlendRequest {
+  const char* background;
+  const char* sprite;
+  const char* alpha;
+  const char* output;
+  std::int32_t x;
+  std::int32_t y;
+  int ratio;  // 100 blends with the alpha image as it is
+};
+
+// The run after the argument checks: existence and same-name checks, loads,
+// size and fit checks, the blend, the save and the completion message.
+[[noreturn]] void blend_files(const BlendRequest& request);

@@ -1,0 +1,178 @@
+#include "harness.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+namespace e2e {
+
+std::string case_name(const Case& c) {
+  std::string name;
+  for (char ch : c.name) name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+  return name;
+}
+
+TempDir::TempDir() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "assettools-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
+}
+
+void TempDir::write(const std::string& name, const Bytes& bytes) const {
+  std::ofstream file(path_ + "/" + name, std::ios::binary);
+  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+Bytes TempDir::read(const std::string& name) const {
+  std::ifstream file(path_ + "/" + name, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+bool TempDir::exists(const std::string& name) const {
+  struct stat info;
+  return lstat((path_ + "/" + name).c_str(), &info) == 0;
+}
+
+std::string tool_path(const std::string& tool) { return std::string(TOOLS_DIR) + "/" + tool; }
+
+RunResult run_tool(const std::string& tool, const std::vector<std::string>& args, const std::string& dir,
+                   const std::vector<std::string>& environment) {
+  const std::string path = tool_path(tool);
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(path.c_str()));
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+
+  int pipe_ends[2];
+  if (pipe(pipe_ends) != 0) throw std::runtime_error("pipe failed");
+  const pid_t child = fork();
+  if (child == 0) {
+    dup2(pipe_ends[1], STDOUT_FILENO);
+    close(pipe_ends[0]);
+    close(pipe_ends[1]);
+    if (chdir(dir.c_str()) != 0) _exit(127);
+    for (const std::string& entry : environment) putenv(const_cast<char*>(entry.c_str()));
+    execv(path.c_str(), argv.data());
+    _exit(127);
+  }
+  close(pipe_ends[1]);
+  RunResult result{{}, -1};
+  char chunk[65536];
+  ssize_t n;
+  while ((n = read(pipe_ends[0], chunk, sizeof chunk)) > 0) result.out.append(chunk, static_cast<std::size_t>(n));
+  close(pipe_ends[0]);
+  int status = 0;
+  waitpid(child, &status, 0);
+  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  return result;
+}
+
+std::string hex(const Bytes& bytes, std::size_t limit) {
+  std::ostringstream os;
+  os << bytes.size() << " bytes:";
+  char piece[4];
+  for (std::size_t i = 0; i < bytes.size() && i < limit; ++i) {
+    std::snprintf(piece, sizeof piece, " %02x", static_cast<unsigned char>(bytes[i]));
+    os << piece;
+  }
+  if (bytes.size() > limit) os << " ...";
+  return os.str();
+}
+
+namespace {
+// The first offset at which two byte strings differ, for failure messages.
+std::string first_difference(const Bytes& actual, const Bytes& expected) {
+  std::size_t i = 0;
+  while (i < actual.size() && i < expected.size() && actual[i] == expected[i]) ++i;
+  return "first difference at byte " + std::to_string(i) + " (actual " + std::to_string(actual.size()) +
+         " bytes, expected " + std::to_string(expected.size()) + ")";
+}
+}  // namespace
+
+void check_case(const std::string& tool, const Case& c) {
+  TempDir dir;
+  for (const File& f : c.inputs) dir.write(f.name, f.bytes);
+  for (const Link& l : c.links) ASSERT_EQ(symlink(l.target.c_str(), (dir.path() + "/" + l.name).c_str()), 0);
+  const RunResult run = run_tool(tool, c.args, dir.path());
+  EXPECT_EQ(run.out, c.out) << "stdout " << hex(run.out) << "\nwanted " << hex(c.out);
+  EXPECT_EQ(run.status, c.status);
+  for (const File& f : c.outputs) {
+    ASSERT_TRUE(dir.exists(f.name)) << f.name << " was not written";
+    const Bytes actual = dir.read(f.name);
+    EXPECT_TRUE(actual == f.bytes) << f.name << ": " << first_difference(actual, f.bytes);
+  }
+  for (const std::string& name : c.absent) EXPECT_FALSE(dir.exists(name)) << name << " should not exist";
+}
+
+namespace {
+void put32(Bytes& b, std::size_t at, std::uint32_t v) {
+  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<char>(v >> (8 * i));
+}
+}  // namespace
+
+std::int64_t stride(std::int32_t width) { return (static_cast<std::int64_t>(width) * 3 + 3) / 4 * 4; }
+
+std::size_t offset(std::int32_t width, std::int32_t height, std::int32_t x, std::int32_t y) {
+  return 54 + static_cast<std::size_t>((height - 1 - y) * stride(width) + 3 * x);
+}
+
+Bytes bmp_header(std::int32_t width, std::int32_t height) {
+  Bytes b(54, '\0');
+  b[0] = 'B';
+  b[1] = 'M';
+  const std::int64_t rows = width > 0 && height > 0 ? stride(width) * height : 0;
+  put32(b, 2, static_cast<std::uint32_t>(54 + rows));
+  put32(b, 10, 54);
+  put32(b, 14, 40);
+  put32(b, 18, static_cast<std::uint32_t>(width));
+  put32(b, 22, static_cast<std::uint32_t>(height));
+  b[26] = 1;
+  b[28] = 24;
+  put32(b, 34, static_cast<std::uint32_t>(rows));
+  return b;
+}
+
+Bytes bmp(std::int32_t width, std::int32_t height, const PixelFn& pixel) {
+  Bytes b = bmp_header(width, height);
+  b.resize(54 + static_cast<std::size_t>(stride(width) * height), static_cast<char>(0xEE));
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const Rgb p = pixel(x, y);
+      const std::size_t at = offset(width, height, x, y);
+      b[at] = static_cast<char>(p.b);
+      b[at + 1] = static_cast<char>(p.g);
+      b[at + 2] = static_cast<char>(p.r);
+    }
+  }
+  return b;
+}
+
+Bytes solid_bmp(std::int32_t width, std::int32_t height, Rgb colour) {
+  return bmp(width, height, [colour](int, int) { return colour; });
+}
+
+Bytes with(const Bytes& format, const std::string& value) {
+  const std::size_t at = format.find('%');
+  if (at == Bytes::npos) return format;
+  return format.substr(0, at) + value + format.substr(at + 2);
+}
+
+std::string repeat(char c, std::size_t n) { return std::string(n, c); }
+
+}  // namespace e2e

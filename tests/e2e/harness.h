@@ -1,0 +1,94 @@
+// Runs the built tools in a temporary folder and compares what they print,
+// their exit status and the files they leave, case by case.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+using Bytes = std::string;
+
+struct File {
+  std::string name;
+  Bytes bytes;
+};
+
+struct Link {
+  std::string name;
+  std::string target;
+};
+
+// One row of a tool's table: the command line, the files in its folder, and
+// what must come of it.
+struct Case {
+  std::string name;
+  std::vector<std::string> args;
+  std::vector<File> inputs;
+  Bytes out;                        // standard output, byte for byte
+  int status = 0;
+  std::vector<File> outputs;        // files that must exist afterwards with these bytes
+  std::vector<std::string> absent;  // files that must not exist afterwards
+  std::vector<Link> links;          // symbolic links made before the run
+};
+
+inline void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
+std::string case_name(const Case& c);
+
+struct RunResult {
+  Bytes out;
+  int status;
+};
+
+// A fresh folder under the system's temporary folder, removed afterwards.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+  void write(const std::string& name, const Bytes& bytes) const;
+  Bytes read(const std::string& name) const;
+  bool exists(const std::string& name) const;
+
+ private:
+  std::string path_;
+};
+
+// Runs build/bin/<tool> with the arguments, in the folder, with the extra
+// environment entries ("NAME=value") added.
+RunResult run_tool(const std::string& tool, const std::vector<std::string>& args, const std::string& dir,
+                   const std::vector<std::string>& environment = {});
+std::string tool_path(const std::string& tool);
+
+// Sets up the case's folder, runs the tool and checks every expectation.
+void check_case(const std::string& tool, const Case& c);
+
+// Readable failure output for byte strings.
+std::string hex(const Bytes& bytes, std::size_t limit = 96);
+
+// BMP files for the tests, built independently of the tools.
+struct Rgb {
+  std::uint8_t r, g, b;
+};
+using PixelFn = std::function<Rgb(int x, int y)>;
+// A 54-byte header, then bottom-up rows; padding bytes are 0xEE so that a
+// test can see them kept. Pixel (x, y) counts y from the top.
+Bytes bmp(std::int32_t width, std::int32_t height, const PixelFn& pixel);
+Bytes solid_bmp(std::int32_t width, std::int32_t height, Rgb colour);
+// A header alone with the given size fields.
+Bytes bmp_header(std::int32_t width, std::int32_t height);
+std::int64_t stride(std::int32_t width);
+// Offset of pixel (x, y) in a file built by bmp().
+std::size_t offset(std::int32_t width, std::int32_t height, std::int32_t x, std::int32_t y);
+
+// printf-like substitution of a single %s, for expected messages.
+Bytes with(const Bytes& format, const std::string& value);
+// The same text over and over, n bytes long.
+std::string repeat(char c, std::size_t n);
+
+}  // namespace e2e
