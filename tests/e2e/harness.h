@@ -25,14 +25,14 @@ struct Link {
 // One row of a tool's table: the command line, the files in its folder, and
 // what must come of it.
 struct Case {
-  std::string name;
-  std::vector<std::string> args;
-  std::vector<File> inputs;
-  Bytes out;                        // standard output, byte for byte
+  std::string name = {};
+  std::vector<std::string> args = {};
+  std::vector<File> inputs = {};
+  Bytes out = {};                        // standard output, byte for byte
   int status = 0;
-  std::vector<File> outputs;        // files that must exist afterwards with these bytes
-  std::vector<std::string> absent;  // files that must not exist afterwards
-  std::vector<Link> links;          // symbolic links made before the run
+  std::vector<File> outputs = {};        // files that must exist afterwards with these bytes
+  std::vector<std::string> absent = {};  // files that must not exist afterwards
+  std::vector<Link> links = {};          // symbolic links made before the run
 };
 
 inline void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }

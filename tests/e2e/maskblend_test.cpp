@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include "blend_reference.h"
+#include "harness.h"
+
+namespace e2e {
+namespace {
+
+const Bytes kBanner = "画像合成アルファ対応 maskblend Version 0.90\n";
+const Bytes kUsage =
+    "使い方:maskblend [背景ファイル名] [キャラファイル名] [アルファファイル名] [出力ファイル名] [X] [Y]\n";
+const Bytes kDone = "合成完了:[%s]\n";
+
+// A 5 x 4 background (odd width, so rows carry padding), a 2 x 3 sprite and
+// its alpha with every kind of opacity.
+const Bytes kBackground = bmp(5, 4, [](int x, int y) { return Rgb{uint8_t(40 * x), uint8_t(60 * y), 100}; });
+const Bytes kSprite = bmp(2, 3, [](int x, int y) { return Rgb{200, uint8_t(10 + 90 * x), uint8_t(250 - 70 * y)}; });
+const Bytes kAlpha = bmp(2, 3, [](int x, int y) { return Rgb{uint8_t(128 - y), uint8_t(255 * x), uint8_t(64 * y)}; });
+const Bytes kClear = solid_bmp(2, 3, {0, 0, 0});
+const Bytes kOpaque = solid_bmp(2, 3, {255, 255, 255});
+
+const std::vector<File> kInputs = {{"bg.bmp", kBackground}, {"sp.bmp", kSprite}, {"al.bmp", kAlpha}};
+std::vector<File> inputs_with(const File& replaced) {
+  std::vector<File> files = kInputs;
+  for (File& f : files)
+    if (f.name == replaced.name) f = replaced;
+  return files;
+}
+std::vector<std::string> args(const std::string& x, const std::string& y) {
+  return {"bg.bmp", "sp.bmp", "al.bmp", "out.bmp", x, y};
+}
+Bytes header_with(Bytes file, int at, std::int32_t value) {
+  for (int i = 0; i < 4; ++i) file[at + i] = static_cast<char>(static_cast<std::uint32_t>(value) >> (8 * i));
+  return file;
+}
+
+const std::string kLongName = repeat('n', 1024);
+
+const Case kCases[] = {
+    // Argument count and numbers.
+    {.name = "five arguments give the usage", .args = {"bg.bmp", "sp.bmp", "al.bmp", "out.bmp", "0"},
+     .out = kBanner + kUsage, .status = 1},
+    {.name = "extra arguments are ignored", .args = {"bg.bmp", "sp.bmp", "al.bmp", "out.bmp", "3", "1", "x"},
+     .inputs = kInputs, .out = with(kDone, "out.bmp"),
+     .outputs = {{"out.bmp", reference_blend(kBackground, kSprite, kAlpha, 3, 1)}}},
+    {.name = "empty X and leading zeros", .args = args("", "001"), .inputs = kInputs, .out = with(kDone, "out.bmp"),
+     .outputs = {{"out.bmp", reference_blend(kBackground, kSprite, kAlpha, 0, 1)}}},
+    {.name = "X with a sign", .args = args("+5", "0"), .out = "Xが異常です[+5]\n", .status = 1},
+    {.name = "X negative", .args = args("-1", "0"), .out = "Xが異常です[-1]\n", .status = 1},
+    {.name = "X decimal", .args = args("5.0", "0"), .out = "Xが異常です[5.0]\n", .status = 1},
+    {.name = "X with a blank", .args = args("5 ", "0"), .out = "Xが異常です[5 ]\n", .status = 1},
+    {.name = "X above int32 is refused, not wrapped", .args = args("4294967296", "0"),
+     .out = "Xが異常です[4294967296]\n", .status = 1},
+    {.name = "Y after X", .args = args("0", "1x"), .out = "Yが異常です[1x]\n", .status = 1},
+    {.name = "Y above int32", .args = args("0", "2147483648"), .out = "Yが異常です[2147483648]\n", .status = 1},
+    // Files: existence in order, then same names, then signatures.
+    {.name = "missing background", .args = args("0", "0"), .out = "ファイルリードエラー\nbg.bmp\n", .status = 1},
+    {.name = "missing alpha", .args = args("0", "0"), .inputs = {kInputs[0], kInputs[1]},
+     .out = "ファイルリードエラー\nal.bmp\n", .status = 1},
+    {.name = "existence before same name", .args = {"bg.bmp", "sp.bmp", "al.bmp", "bg.bmp", "0", "0"},
+     .inputs = {kInputs[0], kInputs[1]}, .out = "ファイルリードエラー\nal.bmp\n", .status = 1},
+    {.name = "percent in a name prints as itself", .args = {"b%s%d.bmp", "sp.bmp", "al.bmp", "o.bmp", "0", "0"},
+     .out = "ファイルリードエラー\nb%s%d.bmp\n", .status = 1},
+    {.name = "background is output", .args = {"bg.bmp", "sp.bmp", "al.bmp", "bg.bmp", "0", "0"}, .inputs = kInputs,
+     .out = "[背景ファイル名] と [出力ファイル名] が同じです\n", .status = 1},
+    {.name = "sprite is output", .args = {"bg.bmp", "sp.bmp", "al.bmp", "sp.bmp", "0", "0"}, .inputs = kInputs,
+     .out = "[キャラファイル名] と [出力ファイル名] が同じです\n", .status = 1},
+    {.name = "alpha is output", .args = {"bg.bmp", "sp.bmp", "al.bmp", "al.bmp", "0", "0"}, .inputs = kInputs,
+     .out = "[アルファファイル名] と [出力ファイル名] が同じです\n", .status = 1},
+    {.name = "names differing in case are different", .args = {"bg.bmp", "sp.bmp", "al.bmp", "BG.bmp", "0", "0"},
+     .inputs = kInputs, .out = with(kDone, "BG.bmp"),
+     .outputs = {{"BG.bmp", reference_blend(kBackground, kSprite, kAlpha, 0, 0)}}},
+    {.name = "background not BMP", .args = args("0", "0"), .inputs = inputs_with({"bg.bmp", "PK\3\4 not a picture"}),
+     .out = "BMPデータではありません\nbg.bmp\n", .status = 1, .absent = {"out.bmp"}},
+    {.name = "sprite not BMP", .args = args("0", "0"), .inputs = inputs_with({"sp.bmp", "MB"}),
+     .out = "BMPデータではありません\nsp.bmp\n", .status = 1},
+    {.name = "alpha not BMP", .args = args("0", "0"), .inputs = inputs_with({"al.bmp", ""}),
+     .out = "BMPデータではありません\nal.bmp\n", .status = 1},
+    // Sizes and fit.
+    {.name = "widths differ before heights", .args = args("0", "0"), .inputs = inputs_with({"al.bmp", solid_bmp(3, 4, {})}),
+     .out = "キャラとアルファの幅が違います\n", .status = 1},
+    {.name = "heights differ", .args = args("0", "0"), .inputs = inputs_with({"al.bmp", solid_bmp(2, 2, {})}),
+     .out = "キャラとアルファの高さが違います\n", .status = 1},
+    {.name = "sizes before position", .args = args("9", "9"), .inputs = inputs_with({"al.bmp", solid_bmp(2, 2, {})}),
+     .out = "キャラとアルファの高さが違います\n", .status = 1},
+    {.name = "last column on the right edge", .args = args("3", "1"), .inputs = kInputs, .out = with(kDone, "out.bmp"),
+     .outputs = {{"out.bmp", reference_blend(kBackground, kSprite, kAlpha, 3, 1)}}},
+    {.name = "one column too far", .args = args("4", "0"), .inputs = kInputs, .out = "横がはみ出ます\n", .status = 1,
+     .absent = {"out.bmp"}},
+    {.name = "one row too far", .args = args("0", "2"), .inputs = kInputs, .out = "縦がはみ出ます\n", .status = 1},
+    {.name = "sideways reported first", .args = args("4", "2"), .inputs = kInputs, .out = "横がはみ出ます\n", .status = 1},
+    {.name = "huge X does not wrap", .args = args("2147483647", "0"), .inputs = kInputs, .out = "横がはみ出ます\n",
+     .status = 1},
+    {.name = "huge Y does not wrap", .args = args("0", "2147483647"), .inputs = kInputs, .out = "縦がはみ出ます\n",
+     .status = 1},
+    {.name = "negative background height sticks out", .args = args("0", "0"),
+     .inputs = inputs_with({"bg.bmp", header_with(kBackground, 22, -4)}), .out = "縦がはみ出ます\n", .status = 1},
+    {.name = "background larger than the buffer", .args = args("0", "0"),
+     .inputs = inputs_with({"bg.bmp", header_with(header_with(kBackground, 18, 1921), 22, 1080)}),
+     .out = "画像サイズが異常です\nbg.bmp\n", .status = 1, .absent = {"out.bmp"}},
+    {.name = "negative background width", .args = args("0", "0"),
+     .inputs = {{"bg.bmp", header_with(kBackground, 18, -1)}, {"sp.bmp", header_with(kSprite, 18, -5)},
+                {"al.bmp", header_with(kAlpha, 18, -5)}},
+     .out = "画像サイズが異常です\nbg.bmp\n", .status = 1},
+    // The blend.
+    {.name = "clear alpha keeps the background", .args = args("1", "1"), .inputs = inputs_with({"al.bmp", kClear}),
+     .out = with(kDone, "out.bmp"), .outputs = {{"out.bmp", kBackground}}},
+    {.name = "opaque alpha copies the sprite", .args = args("1", "1"), .inputs = inputs_with({"al.bmp", kOpaque}),
+     .out = with(kDone, "out.bmp"),
+     .outputs = {{"out.bmp", reference_blend(kBackground, kSprite, kOpaque, 1, 1)}}},
+    {.name = "worked value 100 200 64 gives 125", .args = {"b.bmp", "s.bmp", "a.bmp", "o.bmp", "0", "0"},
+     .inputs = {{"b.bmp", solid_bmp(1, 1, {100, 100, 100})}, {"s.bmp", solid_bmp(1, 1, {200, 200, 200})},
+                {"a.bmp", solid_bmp(1, 1, {64, 0, 255})}},
+     .out = with(kDone, "o.bmp"), .outputs = {{"o.bmp", solid_bmp(1, 1, {125, 100, 200})}}},
+    {.name = "black over black gives 1", .args = {"b.bmp", "s.bmp", "a.bmp", "o.bmp", "0", "0"},
+     .inputs = {{"b.bmp", solid_bmp(1, 1, {0, 0, 0})}, {"s.bmp", solid_bmp(1, 1, {0, 0, 0})},
+                {"a.bmp", solid_bmp(1, 1, {128, 128, 128})}},
+     .out = with(kDone, "o.bmp"), .outputs = {{"o.bmp", solid_bmp(1, 1, {1, 1, 1})}}},
+    {.name = "sprite of the background size", .args = {"b.bmp", "s.bmp", "a.bmp", "o.bmp", "0", "0"},
+     .inputs = {{"b.bmp", kSprite}, {"s.bmp", kAlpha}, {"a.bmp", kAlpha}}, .out = with(kDone, "o.bmp"),
+     .outputs = {{"o.bmp", reference_blend(kSprite, kAlpha, kAlpha, 0, 0)}}},
+    {.name = "zero-width sprite leaves the background", .args = args("5", "0"),
+     .inputs = inputs_with({"sp.bmp", bmp_header(0, 3)}), .out = "キャラとアルファの幅が違います\n", .status = 1},
+    {.name = "zero-size sprite and alpha", .args = args("5", "4"),
+     .inputs = {kInputs[0], {"sp.bmp", bmp_header(0, 0)}, {"al.bmp", bmp_header(0, 0)}},
+     .out = with(kDone, "out.bmp"), .outputs = {{"out.bmp", kBackground}}},
+    {.name = "short background is padded, long one cut", .args = args("0", "0"),
+     .inputs = {{"bg.bmp", kBackground.substr(0, 60)}, {"sp.bmp", bmp_header(0, 0)}, {"al.bmp", bmp_header(0, 0) + "tail"}},
+     .out = with(kDone, "out.bmp"), .outputs = {{"out.bmp", kBackground.substr(0, 60) + Bytes(kBackground.size() - 60, '\0')}}},
+    {.name = "trailing bytes of the background are dropped", .args = args("0", "0"),
+     .inputs = {{"bg.bmp", kBackground + "trailer"}, {"sp.bmp", bmp_header(0, 0)}, {"al.bmp", bmp_header(0, 0)}},
+     .out = with(kDone, "out.bmp"), .outputs = {{"out.bmp", kBackground}}},
+    // Output.
+    {.name = "output cannot be opened", .args = {"bg.bmp", "sp.bmp", "al.bmp", "no/out.bmp", "0", "0"},
+     .inputs = kInputs, .out = "ファイルオープンエラー\nno/out.bmp\n", .status = 1},
+    {.name = "failed write is reported", .args = args("0", "0"), .inputs = kInputs,
+     .out = "ファイルの書き込みに失敗しました\nout.bmp\n", .status = 1, .links = {{"out.bmp", "/dev/full"}}},
+    {.name = "a failed check leaves an existing output alone", .args = args("4", "0"),
+     .inputs = {kInputs[0], kInputs[1], kInputs[2], {"out.bmp", "keep"}}, .out = "横がはみ出ます\n", .status = 1,
+     .outputs = {{"out.bmp", "keep"}}},
+    {.name = "name of 1024 bytes is refused", .args = {kLongName, "sp.bmp", "al.bmp", "out.bmp", "0", "0"},
+     .out = "ファイル名が長すぎます\n" + kLongName + "\n", .status = 1},
+};
+
+class Maskblend : public testing::TestWithParam<Case> {};
+TEST_P(Maskblend, Case) { check_case("maskblend", GetParam()); }
+INSTANTIATE_TEST_SUITE_P(Table, Maskblend, testing::ValuesIn(kCases),
+                         [](const testing::TestParamInfo<Case>& info) { return case_name(info.param); });
+
+}  // namespace
+}  // namespace e2e

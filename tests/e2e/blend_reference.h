@@ -1,0 +1,32 @@
+// What a composite must look like, worked out pixel by pixel with plain
+// integer arithmetic, for the maskblend and fadeblend tables.
+#pragma once
+
+#include "harness.h"
+
+namespace e2e {
+
+inline int reference_opacity(int a, int ratio) { return ratio == 33 ? a / 3 : a * ratio / 100; }
+
+inline Bytes reference_blend(const Bytes& background, const Bytes& sprite, const Bytes& alpha, int x, int y,
+                             int ratio = 100) {
+  auto field = [](const Bytes& b, int at) {
+    return static_cast<int>(static_cast<unsigned char>(b[at]) | static_cast<unsigned char>(b[at + 1]) << 8 |
+                            static_cast<unsigned char>(b[at + 2]) << 16 | static_cast<unsigned char>(b[at + 3]) << 24);
+  };
+  const int bw = field(background, 18), bh = field(background, 22);
+  const int sw = field(sprite, 18), sh = field(sprite, 22);
+  Bytes out = background.substr(0, 54 + static_cast<std::size_t>(stride(bw) * bh));
+  for (int i = 0; i < sh; ++i)
+    for (int j = 0; j < sw; ++j)
+      for (int k = 0; k < 3; ++k) {
+        const std::size_t o = offset(bw, bh, x + j, y + i) + k, s = offset(sw, sh, j, i) + k;
+        const int b = static_cast<unsigned char>(out[o]);
+        const int v = static_cast<unsigned char>(sprite[s]);
+        const int a = reference_opacity(static_cast<unsigned char>(alpha[s]), ratio);
+        out[o] = static_cast<char>(a == 0 ? b : a == 255 ? v : b * (255 - a) / 256 + v * a / 256 + 1);
+      }
+  return out;
+}
+
+}  // namespace e2e
