@@ -11,7 +11,8 @@ inline constexpr std::size_t kBmpCapacity = 6221824;  // 0x5EF000: a 1920x1080 p
 inline constexpr std::size_t kBmpHeaderSize = 54;
 inline constexpr std::size_t kOutputStreamBufferSize = 3145728;  // 0x300000
 
-struct BmpImage {
+// Aligned to 2 MiB so that the buffer can be backed by huge pages.
+struct alignas(2097152) BmpImage {
   unsigned char bytes[kBmpCapacity];
   // How far the buffer may hold non-zero bytes; everything after is zero.
   std::size_t dirty_length;

@@ -11,12 +11,12 @@
 // byte, anything between gives floor(b(255-a)/256) + floor(sa/256) + 1,
 // worked in 16-bit unsigned arithmetic.
 inline std::uint8_t blend_channel(std::uint8_t background, std::uint8_t sprite, std::uint8_t opacity) {
-  if (opacity == 0) return background;
-  if (opacity == 255) return sprite;
   std::uint16_t sum = static_cast<std::uint16_t>(background * (255 - opacity)) >> 8;
   sum = static_cast<std::uint16_t>((sum + 1) << 8);
   sum = static_cast<std::uint16_t>(sum + sprite * opacity);
-  return static_cast<std::uint8_t>(sum >> 8);
+  const std::uint8_t blended = static_cast<std::uint8_t>(sum >> 8);
+  // Selects rather than branches, so that a row of channels vectorises.
+  return opacity == 0 ? background : opacity == 255 ? sprite : blended;
 }
 
 // An opacity scaled by a transparency ratio of 0 to 100 percent:
