@@ -15,12 +15,18 @@ FailureEpilogue failure_epilogue = nullptr;
 }
 }  // namespace
 
+// Messages are printf formats by design (a stored "%%" prints as "%"); they
+// are constants of the program, never text from outside.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-security"
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
 void print_message(const char* message) { std::printf(message); }
 
 void print_message_and_name(const char* message, const char* name) {
   std::printf(message);
   std::printf("%s\n", name);
 }
+#pragma GCC diagnostic pop
 
 void set_failure_epilogue(FailureEpilogue epilogue) { failure_epilogue = epilogue; }
 

@@ -1,0 +1,93 @@
+#include "driver.h"
+
+#include <dirent.h>
+#include <unistd.h>
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+std::jmp_buf run_end;
+bool running = false;
+
+// The scratch folder becomes the working directory once, before the first
+// input, and the tools' messages go nowhere.
+void prepare_once() {
+  static bool prepared = false;
+  if (prepared) return;
+  prepared = true;
+  char folder[] = "/tmp/assettools-fuzz-XXXXXX";
+  if (mkdtemp(folder) == nullptr || chdir(folder) != 0) std::abort();
+  if (std::freopen("/dev/null", "w", stdout) == nullptr) std::abort();
+}
+
+// Removes what a run left in the scratch folder, so that no input sees the
+// files of an earlier one.
+void clear_scratch() {
+  DIR* dir = opendir(".");
+  if (dir == nullptr) return;
+  while (dirent* entry = readdir(dir)) {
+    if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) unlink(entry->d_name);
+  }
+  closedir(dir);
+}
+}  // namespace
+
+// The tools end through exit; inside a driven run that returns to
+// run_tool_main instead (linked with -Wl,--wrap=exit).
+extern "C" [[noreturn]] void __real_exit(int status);
+extern "C" [[noreturn]] void __wrap_exit(int status) {
+  if (running) {
+    running = false;
+    std::longjmp(run_end, status + 1);
+  }
+  __real_exit(status);
+}
+
+std::vector<std::string> split_parts(const std::uint8_t* data, std::size_t size, std::size_t count) {
+  const std::string input(reinterpret_cast<const char*>(data), size);
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  while (parts.size() + 1 < count) {
+    const std::size_t end = input.find(kPartSeparator, start, 4);
+    if (end == std::string::npos) break;
+    parts.push_back(input.substr(start, end - start));
+    start = end + 4;
+  }
+  parts.push_back(start <= input.size() ? input.substr(start) : std::string());
+  parts.resize(count);
+  return parts;
+}
+
+void write_scratch_file(const std::string& name, const std::string& bytes) {
+  prepare_once();
+  std::FILE* file = std::fopen(name.c_str(), "wb");
+  if (file == nullptr) return;
+  std::fwrite(bytes.data(), 1, bytes.size(), file);
+  std::fclose(file);
+}
+
+int run_tool_main(ToolMain tool_main, const std::vector<std::string>& args) {
+  prepare_once();
+  std::vector<std::string> words = {"tool"};
+  words.insert(words.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (std::string& w : words) argv.push_back(w.data());
+  argv.push_back(nullptr);
+
+  int status;
+  const int jumped = setjmp(run_end);
+  if (jumped == 0) {
+    running = true;
+    status = tool_main(static_cast<int>(words.size()), argv.data());
+    running = false;
+  } else {
+    status = jumped - 1;
+  }
+  std::fflush(stdout);
+  clear_scratch();
+  return status;
+}
