@@ -45,6 +45,11 @@ void fail_argument(const char* message, const char* text) {
   end_failed_run(message, nullptr);
 }
 
+void fail_number(const char* message, int number) {
+  std::printf(message, number);
+  end_failed_run(message, nullptr);
+}
+
 void usage_exit(std::initializer_list<const char*> lines) {
   for (const char* line : lines) print_message(line);
   std::exit(1);

@@ -38,6 +38,8 @@ void set_failure_epilogue(FailureEpilogue epilogue);
 [[noreturn]] void fail_with_name(const char* message, const char* name);
 // The message is a format with one %s, which shows the argument text.
 [[noreturn]] void fail_argument(const char* message, const char* text);
+// The message is a format with one %d, which shows the number.
+[[noreturn]] void fail_number(const char* message, int number);
 // Banner and usage lines (each a format), then status 1.
 [[noreturn]] void usage_exit(std::initializer_list<const char*> lines);
 

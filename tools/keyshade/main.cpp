@@ -3,8 +3,6 @@
 // geometry fixed here. Prints nothing on success.
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "bmp_image.h"
@@ -78,10 +76,7 @@ const Colour* colour_of(char letter) {
 
 void check_map_or_fail(const char* map) {
   const std::size_t length = std::strlen(map);
-  if (length < kMinimumMapLength) {
-    std::printf(kMapTooShort, static_cast<int>(length));  // the message shows a count: no failure exit takes one
-    std::exit(1);
-  }
+  if (length < kMinimumMapLength) fail_number(kMapTooShort, static_cast<int>(length));
   for (const char* p = map; *p != '\0'; ++p)
     if (!is_map_letter(*p)) fail_argument(kMapLetterInvalid, map);
 }
