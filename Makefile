@@ -3,7 +3,7 @@ BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all build test test-sanitize demo bench clean
+.PHONY: all build test test-sanitize demo bench fuzz clean
 
 all: build
 
@@ -25,8 +25,15 @@ test-sanitize:
 demo: build
 	BIN=$(abspath $(BUILD))/bin sh demo/run.sh
 
+# Every fuzz target for FUZZ_SECONDS each (default 60), with clang's libFuzzer.
+FUZZ_SECONDS ?= 60
+fuzz:
+	cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DFUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build build-fuzz -j $(JOBS)
+	FUZZ_SECONDS=$(FUZZ_SECONDS) BUILD=$(abspath build-fuzz) sh fuzz/run.sh
+
 bench: build
 	BIN=$(abspath $(BUILD))/bin sh bench/run.sh
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD) demo-out
+	rm -rf $(BUILD) $(SANITIZE_BUILD) build-fuzz demo-out fuzz-corpus

@@ -1,0 +1,46 @@
+#!/usr/bin/env python3
+"""Builds the fuzz targets' seed inputs from the shipped samples and the
+kinds of input the end-to-end tests use: each seed is its parts (arguments
+and file contents) joined with the driver's separator."""
+import os
+import struct
+import sys
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+SEP = b"\xff\xfe\xfd\xfc"
+out = sys.argv[1]
+
+
+def bmp(width, height, fill=b"\x40\x80\xc0"):
+    stride = (width * 3 + 3) // 4 * 4
+    rows = (fill * width + bytes(stride - 3 * width)) * height if width > 0 and height > 0 else b""
+    return b"BM" + struct.pack("<IHHIIiiHHIIiiII", 54 + len(rows), 0, 0, 54, 40, width, height, 1, 24, 0,
+                               len(rows), 0, 0, 0, 0) + rows
+
+
+def sample(*path):
+    with open(os.path.join(ROOT, "samples", *path), "rb") as f:
+        return f.read()
+
+
+def seed(target, name, *parts):
+    folder = os.path.join(out, target)
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, name), "wb") as f:
+        f.write(SEP.join(p if isinstance(p, bytes) else p.encode() for p in parts))
+
+
+small = [bmp(5, 4), bmp(2, 3), bmp(1, 1), bmp(0, 0), bmp(3, -2), b"BM", b"", bmp(2, 3)[:40]]
+for i, (bg, sp) in enumerate([(small[0], small[1]), (small[1], small[1]), (small[0], small[3]),
+                              (small[4], small[1]), (small[6], small[2])]):
+    seed("maskblend", f"small{i}", "1", "0", bg, sp, sp)
+    seed("fadeblend", f"small{i}", "1", "0", "33", bg, sp, sp)
+seed("maskblend", "sample", "20", "8", sample("compositing", "background.bmp"), sample("compositing", "sprite.bmp"),
+     sample("compositing", "alpha.bmp"))
+seed("fadeblend", "sample", "20", "8", "50", sample("compositing", "background.bmp"),
+     sample("compositing", "sprite.bmp"), sample("compositing", "alpha.bmp"))
+
+keyboard = sample("keyshade", "keyboard.bmp")
+seed("keyshade", "sample", "10", "12", "RGBCSo" * 12, keyboard)
+seed("keyshade", "edge", "100", "29", "R" * 72, bmp(101, 30))
+seed("keyshade", "short", "0", "0", "o" * 59, bmp(4, 4))
