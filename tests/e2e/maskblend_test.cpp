@@ -119,7 +119,7 @@ const Case kCases[] = {
     {.name = "sprite of the background size", .args = {"b.bmp", "s.bmp", "a.bmp", "o.bmp", "0", "0"},
      .inputs = {{"b.bmp", kSprite}, {"s.bmp", kAlpha}, {"a.bmp", kAlpha}}, .out = with(kDone, "o.bmp"),
      .outputs = {{"o.bmp", reference_blend(kSprite, kAlpha, kAlpha, 0, 0)}}},
-    {.name = "zero-width sprite leaves the background", .args = args("5", "0"),
+    {.name = "zero-width sprite still needs the alpha width", .args = args("5", "0"),
      .inputs = inputs_with({"sp.bmp", bmp_header(0, 3)}), .out = "キャラとアルファの幅が違います\n", .status = 1},
     {.name = "zero-size sprite and alpha", .args = args("5", "4"),
      .inputs = {kInputs[0], {"sp.bmp", bmp_header(0, 0)}, {"al.bmp", bmp_header(0, 0)}},
