@@ -3,9 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
+#include "huge_pages.h"
 
 #include "messages.h"
 
@@ -15,17 +13,6 @@ struct alignas(2097152) OutputStreamBuffer {
   char bytes[kOutputStreamBufferSize];
 } output_stream_buffer;
 
-// A hint only: filling a fresh static buffer of several MiB page by page
-// costs more than the rest of a run, so ask for huge pages where the system
-// offers them. Nothing depends on the answer.
-void advise_huge_pages(void* buffer, std::size_t size) {
-#if defined(MADV_HUGEPAGE)
-  madvise(buffer, size, MADV_HUGEPAGE);
-#else
-  (void)buffer;
-  (void)size;
-#endif
-}
 
 std::int32_t read_int32(const unsigned char* p) {
   const std::uint32_t v = static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |

@@ -8,11 +8,8 @@
 #include <cstring>
 
 #include "console.h"
+#include "huge_pages.h"
 #include "messages.h"
-
-#if defined(__linux__)
-#include <sys/mman.h>  // madvise, see prefer_huge_pages
-#endif
 
 namespace {
 constexpr const char kBanner[] = "音楽データトリミング pcmclip Version 0.90\n";
@@ -55,17 +52,6 @@ unsigned char output_buffer[kBufferCapacity];
 FileName input_name;
 FileName output_name;
 
-// On Linux, asks for huge pages behind the input buffer: filling 100 MiB of
-// fresh memory then costs 50 page faults instead of 25,600, which cuts the
-// read time by more than half. Only the pages a read reaches are backed, so
-// a small file still costs little. Where this is missing or refused,
-// ordinary pages serve and nothing else changes.
-void prefer_huge_pages() {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-  madvise(input_buffer, sizeof input_buffer, MADV_HUGEPAGE);
-#endif
-}
-
 // Reads the input file into the input buffer with block reads, cut at its
 // capacity, and gives the number of bytes held. Bytes after them stay zero.
 std::int32_t load_input_or_fail() {
@@ -73,7 +59,9 @@ std::int32_t load_input_or_fail() {
   if (file == nullptr) fail_with_name(msg::kReadError, input_name.text);
   // Unbuffered, so the reads land in the input buffer without a second copy.
   std::setvbuf(file, nullptr, _IONBF, 0);
-  prefer_huge_pages();
+  // Huge pages cut the page faults of a 100 MiB read from 25,600 to about
+  // 50; only the pages a read reaches are backed.
+  advise_huge_pages(input_buffer, sizeof input_buffer);
   const std::size_t held = std::fread(input_buffer, 1, sizeof input_buffer, file);
   // Only a byte that arrives when the buffer is full makes the input too large.
   const bool beyond = held == sizeof input_buffer && std::fgetc(file) != EOF;
