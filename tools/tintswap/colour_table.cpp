@@ -5,6 +5,9 @@
 namespace {
 constexpr std::uint32_t kUsedBit = 1u << 24;
 constexpr std::uint32_t kNoColour = 0xFFFFFFFFu;  // never a 24-bit colour
+constexpr int kIndexMinimumBits = 10;
+constexpr std::uint32_t kIndexMinimumSlots = 1u << kIndexMinimumBits;
+static_assert(kIndexMinimumSlots <= kIndexSlots);
 constexpr std::size_t kSeparators[] = {3, 7, 11, 15, 19};
 
 bool is_separator(std::size_t position) {
@@ -47,9 +50,12 @@ TableLine add_table_line(ColourTable& table, const TextLine& line) {
 }
 
 void build_index(const ColourTable& table, ColourIndex& index) {
-  std::uint32_t slots = 16;
-  int bits = 4;
-  while (slots < 2u * static_cast<std::uint32_t>(table.count)) {
+  // At most a quarter of the slots in use where the capacity allows, half at
+  // worst, so that most misses end at their first slot and the branch that
+  // tells is well predicted; never fewer than kIndexMinimumSlots.
+  std::uint32_t slots = kIndexMinimumSlots;
+  int bits = kIndexMinimumBits;
+  while (slots < kIndexSlots && slots < 4u * static_cast<std::uint32_t>(table.count)) {
     slots <<= 1;
     ++bits;
   }

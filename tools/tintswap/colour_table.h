@@ -41,8 +41,8 @@ inline std::uint32_t pack_colour(std::uint8_t red, std::uint8_t green, std::uint
 // each colour, the entry of the earliest line: a lookup gives the same answer
 // as a scan from entry 0 that stops at the first match, at a cost that does
 // not grow with the table. Only as many slots as the table needs are used
-// (twice its entries, rounded up to a power of two), so a small table stays
-// in the cache and touches few pages.
+// (a power of two, a few times its entries), so a small table stays in the
+// cache and touches few pages.
 inline constexpr std::uint32_t kIndexSlots = 1u << 21;  // at least twice the table capacity
 static_assert(kIndexSlots >= 2u * kColourTableCapacity);
 
