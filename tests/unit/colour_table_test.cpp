@@ -102,30 +102,4 @@ TEST(ColourIndex, AgreesWithALinearFirstMatchScan) {
   }
 }
 
-TEST(ColourIndex, RebuildForgetsTheEarlierTable) {
-  Tables t;
-  clear_table(*t.table);
-  for (int i = 0; i < 1000; ++i) add_table_line(*t.table, text_line("010 020 030 001 001 001\n"));
-  build_index(*t.table, *t.index);
-  clear_table(*t.table);
-  add_table_line(*t.table, text_line("040 050 060 002 002 002\n"));
-  build_index(*t.table, *t.index);
-  std::uint32_t to = 0;
-  EXPECT_FALSE(find_colour(*t.index, pack_colour(10, 20, 30), to));
-  EXPECT_TRUE(find_colour(*t.index, pack_colour(40, 50, 60), to));
-}
-
-TEST(ColourIndex, RecolourPixelSwapsAllThreeChannels) {
-  Tables t;
-  clear_table(*t.table);
-  add_table_line(*t.table, text_line("010 020 030 040 050 060\n"));
-  build_index(*t.table, *t.index);
-  std::uint8_t r = 10, g = 20, b = 30;
-  recolour_pixel(*t.index, r, g, b);
-  EXPECT_EQ((std::vector<int>{r, g, b}), (std::vector<int>{40, 50, 60}));
-  r = 30, g = 20, b = 10;
-  recolour_pixel(*t.index, r, g, b);
-  EXPECT_EQ((std::vector<int>{r, g, b}), (std::vector<int>{30, 20, 10}));
-}
-
 }  // namespace

@@ -86,14 +86,6 @@ bool find_colour(const ColourIndex& index, std::uint32_t from, std::uint32_t& to
   }
 }
 
-void recolour_pixel(const ColourIndex& index, std::uint8_t& red, std::uint8_t& green, std::uint8_t& blue) {
-  std::uint32_t to = 0;
-  if (!find_colour(index, pack_colour(red, green, blue), to)) return;
-  red = static_cast<std::uint8_t>(to >> 16);
-  green = static_cast<std::uint8_t>(to >> 8);
-  blue = static_cast<std::uint8_t>(to);
-}
-
 void recolour_image(const ColourIndex& index, BmpImage& image) {
   const std::int32_t width = image_width(image), height = image_height(image);
   if (index.colours == 0 || width <= 0 || height <= 0 || !fits_buffer(width, height)) return;

@@ -60,8 +60,6 @@ struct ColourIndex {
 void build_index(const ColourTable& table, ColourIndex& index);
 // The to colour of the first entry whose from colour is the given one.
 bool find_colour(const ColourIndex& index, std::uint32_t from, std::uint32_t& to);
-// Looks the colour up and replaces it on a match; no match leaves it as is.
-void recolour_pixel(const ColourIndex& index, std::uint8_t& red, std::uint8_t& green, std::uint8_t& blue);
 // Recolours every pixel of the picture in the buffer, each by its own old
 // colour; the header and the row padding stay as they are. A picture that
 // does not fit the buffer, or has no pixels, is left alone.
