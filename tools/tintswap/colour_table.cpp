@@ -8,13 +8,9 @@ constexpr std::uint32_t kNoColour = 0xFFFFFFFFu;  // never a 24-bit colour
 constexpr int kIndexMinimumBits = 10;
 constexpr std::uint32_t kIndexMinimumSlots = 1u << kIndexMinimumBits;
 static_assert(kIndexMinimumSlots <= kIndexSlots);
-constexpr std::size_t kSeparators[] = {3, 7, 11, 15, 19};
 
-bool is_separator(std::size_t position) {
-  for (std::size_t s : kSeparators)
-    if (s == position) return true;
-  return false;
-}
+// Fields sit at 0, 4, 8, ...; the character after each is a separator.
+bool is_separator(std::size_t position) { return position % 4 == 3; }
 
 std::uint32_t slot_of(const ColourIndex& index, std::uint32_t colour) {
   return (colour * 0x9E3779B1u) >> index.shift;  // Fibonacci hashing: the top bits spread well
