@@ -1,0 +1,247 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "harness.h"
+
+namespace e2e {
+namespace {
+
+const Bytes kUsage =
+    "カラーテーブルで指定した色を変換する tintswap Version 0.90\n"
+    "使い方\n"
+    "　ファイルモード: tintswap [-F or -f] [画像ファイル名] [カラーテーブルファイル名] "
+    "（出力ファイル名は[入力ファイル名.bm]）\n"
+    "　リストモード:   tintswap [-L or -l] [リスト名] [カラーテーブルファイル名] "
+    "（出力ファイル名は[リスト内ファイル名.bm]）\n";
+const Bytes kNoMode = "モードを指定して下さい\n";
+const Bytes kConverted = "変換完了:[%s]\n";
+const Bytes kListDone = "処理が終了しました\n";
+const Bytes kAborted = "処理を中断しました\n";
+const Bytes kReadError = "ファイルリードエラー\n";
+const Bytes kNotBmp = "BMPデータではありません\n";
+const Bytes kSizeAbnormal = "画像サイズが異常です\n";
+const Bytes kWriteFailed = "ファイルの書き込みに失敗しました\n";
+const Bytes kOpenError = "ファイルオープンエラー\n";
+const Bytes kNameTooLong = "ファイル名が長すぎます\n";
+
+Bytes too_short(int line) { return "パレット情報が少ないです[L" + std::to_string(line) + "]\n"; }
+Bytes in_error(int line) { return "エラーがあります[L" + std::to_string(line) + "]\n"; }
+
+// An entry line as the table file writes it: six three-digit fields.
+Bytes entry(Rgb from, Rgb to, const char* end = "\n") {
+  char text[64];
+  std::snprintf(text, sizeof text, "%03d %03d %03d %03d %03d %03d%s", from.r, from.g, from.b, to.r, to.g, to.b, end);
+  return text;
+}
+
+constexpr Rgb kRed{255, 0, 0}, kGreen{0, 255, 0}, kBlue{0, 0, 255}, kBlack{0, 0, 0}, kWhite{255, 255, 255},
+    kGrey{128, 128, 128};
+bool same(Rgb a, Rgb b) { return a.r == b.r && a.g == b.g && a.b == b.b; }
+
+// A 3 x 2 picture (rows carry padding): red, green, blue over black, white, grey.
+Rgb palette(int x, int y) {
+  static const Rgb colours[2][3] = {{kRed, kGreen, kBlue}, {kBlack, kWhite, kGrey}};
+  return colours[y][x];
+}
+const Bytes kPicture = bmp(3, 2, palette);
+// The picture with every pixel of one colour replaced, built pixel by pixel.
+Bytes picture_with(std::initializer_list<std::pair<Rgb, Rgb>> swaps) {
+  return bmp(3, 2, [swaps](int x, int y) {
+    for (const auto& [from, to] : swaps)
+      if (same(palette(x, y), from)) return to;
+    return palette(x, y);
+  });
+}
+
+std::vector<File> file_mode(const Bytes& table, const Bytes& picture = kPicture) {
+  return {{"pic.bmp", picture}, {"t.txt", table}};
+}
+const std::vector<std::string> kFileArgs = {"-F", "pic.bmp", "t.txt"};
+const Bytes kDone = with(kConverted, "pic.bm");
+
+Bytes header_with(Bytes file, int at, std::int32_t value) {
+  for (int i = 0; i < 4; ++i) file[at + i] = static_cast<char>(static_cast<std::uint32_t>(value) >> (8 * i));
+  return file;
+}
+
+const Bytes kRedToBlue = entry(kRed, kBlue);
+const Bytes k1030 = entry(kBlack, kWhite, "") + repeat('x', 1007) + "\n";  // 1,023 + 7 + LF
+
+// Pictures for list mode and their results under kRedToBlue.
+const Bytes kA = solid_bmp(2, 2, kRed), kAOut = solid_bmp(2, 2, kBlue);
+const Bytes kB = bmp(1, 3, [](int, int y) { return y == 1 ? kRed : kGreen; });
+const Bytes kBOut = bmp(1, 3, [](int, int y) { return y == 1 ? kBlue : kGreen; });
+std::vector<File> list_mode(const Bytes& list, std::vector<File> more = {}) {
+  std::vector<File> files = {{"list.txt", list}, {"t.txt", kRedToBlue}, {"a.bmp", kA}, {"b.bmp", kB}};
+  files.insert(files.end(), more.begin(), more.end());
+  return files;
+}
+const std::vector<std::string> kListArgs = {"-L", "list.txt", "t.txt"};
+
+// A picture of 4 x 2 whose file stops inside its first stored row: the rest
+// must read as zeros, whatever an earlier picture left in the buffer.
+const Bytes kShort = bmp(4, 2, [](int, int) { return kGreen; }).substr(0, 60);
+const Bytes kShortOut = kShort + Bytes(54 + 12 * 2 - 60, '\0');
+
+const Case kCases[] = {
+    // Command line.
+    {.name = "two arguments give the usage", .args = {"-F", "pic.bmp"}, .out = kUsage, .status = 1},
+    {.name = "upper F is file mode", .args = kFileArgs, .inputs = file_mode(kRedToBlue), .out = kDone,
+     .outputs = {{"pic.bm", picture_with({{kRed, kBlue}})}}},
+    {.name = "lower f and extra arguments", .args = {"-f", "pic.bmp", "t.txt", "more"}, .inputs = file_mode(kRedToBlue),
+     .out = kDone, .outputs = {{"pic.bm", picture_with({{kRed, kBlue}})}}},
+    {.name = "lower l is list mode", .args = {"-l", "list.txt", "t.txt"}, .inputs = list_mode("a.bmp\n"),
+     .out = "a.bmp\n" + kListDone, .outputs = {{"a.bm", kAOut}}},
+    {.name = "doubled flag", .args = {"-FF", "pic.bmp", "t.txt"}, .inputs = file_mode(kRedToBlue), .out = kNoMode,
+     .status = 1, .absent = {"pic.bm"}},
+    {.name = "flag without dash", .args = {"F", "pic.bmp", "t.txt"}, .out = kNoMode, .status = 1},
+    {.name = "empty flag", .args = {"", "pic.bmp", "t.txt"}, .out = kNoMode, .status = 1},
+    // File mode order of checks.
+    {.name = "missing picture is reported before the table", .args = kFileArgs,
+     .inputs = {{"t.txt", "bad line\n"}}, .out = kReadError + "pic.bmp\n", .status = 1},
+    {.name = "missing table", .args = kFileArgs, .inputs = {{"pic.bmp", kPicture}}, .out = kReadError + "t.txt\n",
+     .status = 1, .absent = {"pic.bm"}},
+    {.name = "table diagnostics come before the signature check", .args = kFileArgs,
+     .inputs = file_mode("oops\n", "MB" + kPicture.substr(2)), .out = too_short(1) + "oops\n" + kNotBmp + "pic.bmp\n",
+     .status = 1, .absent = {"pic.bm"}},
+    {.name = "percent in names prints as itself", .args = {"-F", "p%d.bmp", "t.txt"},
+     .inputs = {{"p%d.bmp", kPicture}, {"t.txt", ""}}, .out = with(kConverted, "p%d.bm"),
+     .outputs = {{"p%d.bm", kPicture}}},
+    // The table parser.
+    {.name = "minimal line turns black into white", .args = kFileArgs,
+     .inputs = file_mode("000 000 000 255 255 255\n"), .out = kDone, .outputs = {{"pic.bm", picture_with({{kBlack, kWhite}})}}},
+    {.name = "minimal last line without line end is too short", .args = kFileArgs,
+     .inputs = file_mode("# c\n000 000 000 255 255 255"), .out = too_short(2) + "000 000 000 255 255 255" + kDone,
+     .outputs = {{"pic.bm", kPicture}}},
+    {.name = "256 in any field rejects the line, its neighbours stay", .args = kFileArgs,
+     .inputs = file_mode(entry(kRed, kBlue) + "256 000 000 000 000 000\n255 000 000 000 256 000\n" +
+                         "128 128 128 000 000 999\n" + entry(kGreen, kWhite)),
+     .out = in_error(2) + "256 000 000 000 000 000\n" + in_error(3) + "255 000 000 000 256 000\n" + in_error(4) +
+            "128 128 128 000 000 999\n" + kDone,
+     .outputs = {{"pic.bm", picture_with({{kRed, kBlue}, {kGreen, kWhite}})}}},
+    {.name = "short fields signs and blanks", .args = kFileArgs,
+     .inputs = file_mode("0 0 0 255 255 255\n+00 000 000 255 255 255\n000 0 0 000 255 255 255\n"),
+     .out = too_short(1) + "0 0 0 255 255 255\n" + in_error(2) + "+00 000 000 255 255 255\n" + in_error(3) +
+            "000 0 0 000 255 255 255\n" + kDone,
+     .outputs = {{"pic.bm", kPicture}}},
+    {.name = "leading blank or tab makes an entry line", .args = kFileArgs,
+     .inputs = file_mode(" \n\t000 000 000 255 255 255\n"),
+     .out = too_short(1) + " \n" + in_error(2) + "\t000 000 000 255 255 255\n" + kDone, .outputs = {{"pic.bm", kPicture}}},
+    {.name = "any separators and trailing text", .args = kFileArgs,
+     .inputs = file_mode("255,000\t000x000a000;255 turns red blue\n"), .out = kDone,
+     .outputs = {{"pic.bm", picture_with({{kRed, kBlue}})}}},
+    {.name = "line numbers count comments and empty lines", .args = kFileArgs,
+     .inputs = file_mode("# header\n\n\r\n" + Bytes("\0 nul\n", 6) + "12x\n# 50% done\n100% 000 000 000 000 000\n"),
+     .out = too_short(5) + "12x\n" + in_error(7) + "100% 000 000 000 000 000\n" + kDone, .outputs = {{"pic.bm", kPicture}}},
+    {.name = "CR LF lines echo with LF alone", .args = kFileArgs,
+     .inputs = file_mode("# c\r\n255 000 000 000 000 255\r\nbad\r\n255 000 000 000 000 255"),
+     .out = too_short(3) + "bad\n" + too_short(4) + "255 000 000 000 000 255" + kDone,
+     .outputs = {{"pic.bm", picture_with({{kRed, kBlue}})}}},
+    {.name = "a long line is read in numbered pieces", .args = kFileArgs, .inputs = file_mode(k1030),
+     .out = too_short(2) + repeat('x', 7) + "\n" + kDone, .outputs = {{"pic.bm", picture_with({{kBlack, kWhite}})}}},
+    {.name = "only comments leave the picture unchanged, tail dropped", .args = kFileArgs,
+     .inputs = file_mode("# nothing\n", kPicture + "tail"), .out = kDone, .outputs = {{"pic.bm", kPicture}}},
+    // The lookup.
+    {.name = "table red green blue against pixel blue green red", .args = kFileArgs,
+     .inputs = file_mode("010 020 030 040 050 060\n", bmp(2, 1, [](int x, int) {
+                           return x == 0 ? Rgb{10, 20, 30} : Rgb{30, 20, 10};
+                         })),
+     .out = kDone, .outputs = {{"pic.bm", bmp(2, 1, [](int x, int) { return x == 0 ? Rgb{40, 50, 60} : Rgb{30, 20, 10}; })}}},
+    {.name = "chain A to B and B to D gives B", .args = kFileArgs,
+     .inputs = file_mode(entry(kRed, kGreen) + entry(kGreen, kWhite)), .out = kDone,
+     .outputs = {{"pic.bm", picture_with({{kRed, kGreen}, {kGreen, kWhite}})}}},
+    {.name = "A and B swapped", .args = kFileArgs, .inputs = file_mode(entry(kRed, kBlue) + entry(kBlue, kRed)),
+     .out = kDone, .outputs = {{"pic.bm", picture_with({{kRed, kBlue}, {kBlue, kRed}})}}},
+    {.name = "earlier duplicate wins", .args = kFileArgs,
+     .inputs = file_mode(entry(kGrey, kRed) + entry(kGrey, kBlack) + entry(kWhite, kWhite)), .out = kDone,
+     .outputs = {{"pic.bm", picture_with({{kGrey, kRed}})}}},
+    {.name = "zero width writes the header only", .args = kFileArgs,
+     .inputs = file_mode(kRedToBlue, bmp_header(0, 5) + "rest"), .out = kDone, .outputs = {{"pic.bm", bmp_header(0, 5)}}},
+    {.name = "zero height writes the header only", .args = kFileArgs,
+     .inputs = file_mode(kRedToBlue, bmp_header(7, 0)), .out = kDone, .outputs = {{"pic.bm", bmp_header(7, 0)}}},
+    // Sizes that do not fit, and output failures.
+    {.name = "negative width", .args = kFileArgs, .inputs = file_mode(kRedToBlue, header_with(kPicture, 18, -3)),
+     .out = kSizeAbnormal + "pic.bmp\n", .status = 1, .absent = {"pic.bm"}},
+    {.name = "negative height", .args = kFileArgs, .inputs = file_mode(kRedToBlue, header_with(kPicture, 22, -2)),
+     .out = kSizeAbnormal + "pic.bmp\n", .status = 1, .absent = {"pic.bm"}},
+    {.name = "larger than the buffer", .args = kFileArgs,
+     .inputs = file_mode(kRedToBlue, header_with(header_with(kPicture, 18, 1921), 22, 1080)),
+     .out = kSizeAbnormal + "pic.bmp\n", .status = 1, .absent = {"pic.bm"}},
+    {.name = "one character name has no output name", .args = {"-F", "p", "t.txt"},
+     .inputs = {{"p", kPicture}, {"t.txt", kRedToBlue}}, .out = kOpenError + "\n", .status = 1},
+    {.name = "failed write", .args = kFileArgs, .inputs = file_mode(kRedToBlue), .out = kWriteFailed + "pic.bm\n",
+     .status = 1, .links = {{"pic.bm", "/dev/full"}}},
+    // List mode.
+    {.name = "list of two with comments and blank lines", .args = kListArgs,
+     .inputs = list_mode("# pictures\n\na.bmp\n\r\nb.bmp\n"), .out = "a.bmp\nb.bmp\n" + kListDone,
+     .outputs = {{"a.bm", kAOut}, {"b.bm", kBOut}}},
+    {.name = "CR LF list gives the same names", .args = kListArgs, .inputs = list_mode("a.bmp\r\n# x\r\nb.bmp\r\n"),
+     .out = "a.bmp\nb.bmp\n" + kListDone, .outputs = {{"a.bm", kAOut}, {"b.bm", kBOut}}},
+    {.name = "last name without line end", .args = kListArgs, .inputs = list_mode("a.bmp"),
+     .out = "a.bmp" + kListDone, .outputs = {{"a.bm", kAOut}}},
+    {.name = "empty list", .args = kListArgs, .inputs = list_mode("# none\n\n"), .out = kListDone,
+     .absent = {"a.bm", "b.bm"}},
+    {.name = "third picture missing keeps the first two", .args = kListArgs,
+     .inputs = list_mode("a.bmp\nb.bmp\nc.bmp\na.bmp\n"),
+     .out = "a.bmp\nb.bmp\nc.bmp\n" + kReadError + "c.bmp\n" + kAborted, .status = 1,
+     .outputs = {{"a.bm", kAOut}, {"b.bm", kBOut}}, .absent = {"c.bm"}},
+    {.name = "blanks around a listed name are part of it", .args = kListArgs, .inputs = list_mode(" a.bmp\n"),
+     .out = " a.bmp\n" + kReadError + " a.bmp\n" + kAborted, .status = 1},
+    {.name = "listed picture not BMP", .args = kListArgs, .inputs = list_mode("a.bmp\nz.bmp\n", {{"z.bmp", "ZZ"}}),
+     .out = "a.bmp\nz.bmp\n" + kNotBmp + "z.bmp\n" + kAborted, .status = 1, .outputs = {{"a.bm", kAOut}},
+     .absent = {"z.bm"}},
+    {.name = "listed picture too large", .args = kListArgs,
+     .inputs = list_mode("z.bmp\n", {{"z.bmp", bmp_header(1920, 1081)}}),
+     .out = "z.bmp\n" + kSizeAbnormal + "z.bmp\n" + kAborted, .status = 1, .absent = {"z.bm"}},
+    {.name = "listed write fails", .args = kListArgs, .inputs = list_mode("a.bmp\nb.bmp\n"),
+     .out = "a.bmp\nb.bmp\n" + kWriteFailed + "b.bm\n" + kAborted, .status = 1, .outputs = {{"a.bm", kAOut}},
+     .links = {{"b.bm", "/dev/full"}}},
+    {.name = "listed output cannot be opened", .args = kListArgs, .inputs = list_mode("x\n", {{"x", kA}}),
+     .out = "x\n" + kOpenError + "\n" + kAborted, .status = 1},
+    {.name = "short picture after a long one reads zeros", .args = kListArgs,
+     .inputs = list_mode("a.bmp\ns.bmp\n", {{"s.bmp", kShort}}), .out = "a.bmp\ns.bmp\n" + kListDone,
+     .outputs = {{"a.bm", kAOut}, {"s.bm", kShortOut}}},
+    {.name = "missing list before missing table", .args = kListArgs, .out = kReadError + "list.txt\n", .status = 1},
+    {.name = "missing table in list mode does not abort a picture", .args = {"-L", "list.txt", "none.txt"},
+     .inputs = list_mode("a.bmp\n"), .out = kReadError + "none.txt\n", .status = 1, .absent = {"a.bm"}},
+    {.name = "listed name longer than a line read is refused", .args = kListArgs,
+     .inputs = list_mode("a.bmp\n" + repeat('n', 1023) + "x.bmp\nb.bmp\n"),
+     .out = "a.bmp\n" + repeat('n', 1023) + kNameTooLong + repeat('n', 1023) + "\n" + kAborted, .status = 1,
+     .outputs = {{"a.bm", kAOut}}, .absent = {"b.bm"}},
+};
+
+class Tintswap : public testing::TestWithParam<Case> {};
+TEST_P(Tintswap, Case) { check_case("tintswap", GetParam()); }
+INSTANTIATE_TEST_SUITE_P(Table, Tintswap, testing::ValuesIn(kCases),
+                         [](const testing::TestParamInfo<Case>& info) { return case_name(info.param); });
+
+// Tables at the capacity of 1,036,970 entries and one above it: every entry
+// has its own from colour, so the last one is only found if all are held.
+Bytes numbered_table(int entries) {
+  Bytes table;
+  table.reserve(static_cast<std::size_t>(entries) * 24);
+  for (int i = 0; i < entries; ++i)
+    table += entry({std::uint8_t(i >> 16), std::uint8_t(i >> 8), std::uint8_t(i)}, {0, 0, 1});
+  return table;
+}
+constexpr int kCapacity = 1036970;
+const Rgb kLastColour{std::uint8_t((kCapacity - 1) >> 16), std::uint8_t((kCapacity - 1) >> 8),
+                      std::uint8_t(kCapacity - 1)};
+
+TEST(TintswapCapacity, FullTableIsHeldWhole) {
+  check_case("tintswap", {.args = kFileArgs, .inputs = file_mode(numbered_table(kCapacity), solid_bmp(2, 1, kLastColour)),
+                          .out = kDone, .outputs = {{"pic.bm", solid_bmp(2, 1, {0, 0, 1})}}});
+}
+
+TEST(TintswapCapacity, OneEntryMoreStopsBeforeAnyPicture) {
+  const Bytes refused = "カラーテーブルの色指定が多すぎます（最大1036970件）\nt.txt\n";
+  check_case("tintswap", {.args = kFileArgs, .inputs = file_mode(numbered_table(kCapacity + 1)), .out = refused,
+                          .status = 1, .absent = {"pic.bm"}});
+  check_case("tintswap", {.args = kListArgs,
+                          .inputs = {{"list.txt", "a.bmp\n"}, {"t.txt", numbered_table(kCapacity + 1)}, {"a.bmp", kA}},
+                          .out = refused, .status = 1, .absent = {"a.bm"}});
+}
+
+}  // namespace
+}  // namespace e2e

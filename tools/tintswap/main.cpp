@@ -1,0 +1,131 @@
+// tintswap: replaces pixel colours by a colour table, in one picture (file
+// mode) or in every picture named in a list file (list mode).
+#include <cstdio>
+#include <cstdlib>
+
+#include "bmp_image.h"
+#include "colour_table.h"
+#include "console.h"
+#include "messages.h"
+#include "text_file.h"
+
+namespace {
+constexpr const char kBanner[] = "カラーテーブルで指定した色を変換する tintswap Version 0.90\n";
+constexpr const char kUsage[] = "使い方\n";
+constexpr const char kUsageFile[] =
+    "　ファイルモード: tintswap [-F or -f] [画像ファイル名] [カラーテーブルファイル名] "
+    "（出力ファイル名は[入力ファイル名.bm]）\n";
+constexpr const char kUsageList[] =
+    "　リストモード:   tintswap [-L or -l] [リスト名] [カラーテーブルファイル名] "
+    "（出力ファイル名は[リスト内ファイル名.bm]）\n";
+constexpr const char kNoMode[] = "モードを指定して下さい\n";
+constexpr const char kAborted[] = "処理を中断しました\n";
+constexpr const char kListDone[] = "処理が終了しました\n";
+constexpr const char kConverted[] = "変換完了:[%s]\n";
+constexpr const char kLineTooShort[] = "パレット情報が少ないです[L%d]\n";
+constexpr const char kLineInError[] = "エラーがあります[L%d]\n";
+constexpr const char kTableTooLarge[] = "カラーテーブルの色指定が多すぎます（最大1036970件）\n";
+
+enum class Mode { File, List, None };
+
+BmpImage image;
+ColourTable table;
+ColourIndex index;
+TextFile table_file;
+TextFile list_file;
+TextLine line;
+FileName table_name;
+FileName list_name;
+FileName input_name;
+FileName output_name;
+
+Mode mode_of(const char* flag) {
+  if (same_name(flag, "-F") || same_name(flag, "-f")) return Mode::File;
+  if (same_name(flag, "-L") || same_name(flag, "-l")) return Mode::List;
+  return Mode::None;
+}
+
+void report_table_line(const char* message, std::int32_t line_number) {
+  std::printf(message, line_number);
+  print_text_line(line);
+}
+
+// Reads the whole table file, reporting each bad line with its number and
+// the line as read, then builds the lookup index. Only a table larger than
+// the program holds stops the run, before any picture is written.
+void load_colour_table_or_fail(const char* name) {
+  set_file_name(table_name, name);
+  if (!open_text_file(table_file, table_name.text)) fail_with_name(msg::kReadError, table_name.text);
+  clear_table(table);
+  std::int32_t line_number = 0;
+  while (read_text_line(table_file, line)) {
+    ++line_number;
+    switch (add_table_line(table, line)) {
+      case TableLine::TooShort: report_table_line(kLineTooShort, line_number); break;
+      case TableLine::Rejected: report_table_line(kLineInError, line_number); break;
+      case TableLine::Full:
+        close_text_file(table_file);
+        fail_with_name(kTableTooLarge, table_name.text);
+      case TableLine::Skipped:
+      case TableLine::Accepted: break;
+    }
+  }
+  close_text_file(table_file);
+  build_index(table, index);
+}
+
+// Load, checks, recolour and save of one picture; every failure ends the run.
+void convert_image() {
+  load_bmp_or_fail(input_name, image);
+  check_fits_buffer_or_fail(image, input_name.text);
+  recolour_image(index, image);
+  save_image_or_fail(output_name, image);
+}
+
+void print_aborted(const char*, const char*) { print_message(kAborted); }
+
+[[noreturn]] void run_file_mode(const char* image_name, const char* colour_table) {
+  set_file_name(input_name, image_name);
+  check_readable_or_fail(input_name);  // before the table, so its diagnostics never hide this
+  load_colour_table_or_fail(colour_table);
+  derive_output_name(output_name, input_name.text, LineCut::Cut);
+  convert_image();
+  std::printf(kConverted, output_name.text);
+  std::exit(0);
+}
+
+bool is_list_entry(const TextLine& listed) {
+  const char first = listed.text[0];
+  return first != '#' && first != '\r' && first != '\n';
+}
+
+[[noreturn]] void run_list_mode(const char* list, const char* colour_table) {
+  set_file_name(list_name, list);
+  if (!open_text_file(list_file, list_name.text)) fail_with_name(msg::kReadError, list_name.text);
+  load_colour_table_or_fail(colour_table);
+  set_failure_epilogue(print_aborted);  // from here on every failure concerns a listed picture
+  while (read_text_line(list_file, line)) {
+    if (!is_list_entry(line)) continue;
+    print_text_line(line);
+    // A name longer than a line read would be cut into other names: refuse it.
+    if (line.cut) fail_with_name(msg::kNameTooLong, line.text);
+    set_file_name(input_name, line.text);
+    cut_line(input_name.text);
+    derive_output_name(output_name, input_name.text, LineCut::Keep);
+    convert_image();
+  }
+  close_text_file(list_file);
+  print_message(kListDone);
+  std::exit(0);
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc - 1 < 3) usage_exit({kBanner, kUsage, kUsageFile, kUsageList});
+  switch (mode_of(argv[1])) {
+    case Mode::File: run_file_mode(argv[2], argv[3]);
+    case Mode::List: run_list_mode(argv[2], argv[3]);
+    case Mode::None: break;
+  }
+  fail(kNoMode);
+}
