@@ -12,6 +12,7 @@
 namespace {
 std::jmp_buf run_end;
 bool running = false;
+int first_free_descriptor = -1;
 
 // The scratch folder becomes the working directory once, before the first
 // input, and the tools' messages go nowhere.
@@ -22,6 +23,14 @@ void prepare_once() {
   char folder[] = "/tmp/assettools-fuzz-XXXXXX";
   if (mkdtemp(folder) == nullptr || chdir(folder) != 0) std::abort();
   if (std::freopen("/dev/null", "w", stdout) == nullptr) std::abort();
+  first_free_descriptor = dup(0);
+  close(first_free_descriptor);
+}
+
+// A tool that fails while a file is open leaves it to the process exit;
+// close what a run left open so that the descriptors never run out.
+void close_stray_descriptors() {
+  for (int fd = first_free_descriptor; fd < first_free_descriptor + 64; ++fd) close(fd);
 }
 
 // Removes what a run left in the scratch folder, so that no input sees the
@@ -88,6 +97,7 @@ int run_tool_main(ToolMain tool_main, const std::vector<std::string>& args) {
     status = jumped - 1;
   }
   std::fflush(stdout);
+  close_stray_descriptors();
   clear_scratch();
   return status;
 }

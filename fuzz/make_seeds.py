@@ -50,3 +50,9 @@ seed("pcmclip", "sample", "44100", "88244", tone[:20000])
 seed("pcmclip", "pad", "0", "30000", tone[:20000])
 seed("pcmclip", "short", "2", "40", tone[:30])
 seed("pcmclip", "huge_cut", "2147483647", "100", tone[:100])
+
+table = sample("tintswap", "colours.txt")
+seed("tintswap", "file", "-f", table, b"", bmp(5, 4), b"")
+seed("tintswap", "list", "-l", table, b"# pictures\na.bmp\r\nb.bmp\n", bmp(3, 2), bmp(7, 1, b"\xff\x00\x00"))
+seed("tintswap", "diagnostics", "-F", b"# c\n\n000 000 000 255 255 255\n256 000 000 000 000 000\n12 3\n", b"",
+     bmp(2, 2, b"\x00\x00\x00"), b"")
