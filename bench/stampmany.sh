@@ -1,0 +1,41 @@
+#!/bin/sh
+# stampmany pasting 100 sprites of 64x64 onto a 1920x1080 background,
+# against cp of the background file in the same run.
+set -eu
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+BIN=${BIN:-$ROOT/build/bin}
+RUNS=${RUNS:-20}
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+cd "$WORK"
+
+python3 - <<'PY'
+import struct
+def picture(name, width, height, seed):
+    stride = (width * 3 + 3) // 4 * 4
+    rows = stride * height
+    header = b"BM" + struct.pack("<IHHIIiiHHIIiiII", 54 + rows, 0, 0, 54, 40, width, height, 1, 24, 0, rows, 0, 0, 0, 0)
+    body = bytes((i * seed + (i >> 7)) & 255 for i in range(65536)) * (rows // 65536 + 1)
+    open(name, "wb").write(header + body[:rows])
+picture("bg.bmp", 1920, 1080, 3)
+for k in range(4):
+    picture(f"sp{k}.bmp", 64, 64, 5 + 2 * k)
+PY
+
+# 100 sprites from four files, spread over the whole background in a 10 x 10
+# grid, each overlapping its neighbours a little.
+set --
+i=0
+while [ $i -lt 100 ]; do
+  set -- "$@" "sp$((i % 4)).bmp" $((i % 10 * 185)) $((i / 10 * 100))
+  i=$((i + 1))
+done
+SPRITES="$*"
+
+# shellcheck disable=SC2086 # the sprite list is words on purpose
+set -- $(python3 "$ROOT/bench/timing.py" "$RUNS" -- cp bg.bmp copy.bmp \
+  -- "$BIN/stampmany" bg.bmp out.bmp $SPRITES)
+cp_ms=$1 stamp_ms=$2
+printf '%-10s %-32s %8s %8s %6s %s\n' program work ms cp_ms ratio target
+printf '%-10s %-32s %8s %8s %6s %s\n' stampmany "100 sprites 64x64 on 1920x1080" "$stamp_ms" "$cp_ms" \
+  "$(echo "scale=2; $stamp_ms / $cp_ms" | bc)" "<= 3"

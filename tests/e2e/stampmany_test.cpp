@@ -1,0 +1,240 @@
+#include <sys/stat.h>
+
+#include <cstdlib>
+
+#include <gtest/gtest.h>
+
+#include "blend_reference.h"
+#include "harness.h"
+
+namespace e2e {
+namespace {
+
+// A recording AlertPane, first on PATH for the whole test program: it
+// appends its words, each in brackets, to alertpane.log in the folder it
+// runs in (the case's folder), and prints a mark after whatever the tool
+// printed before starting it.
+class RecordingAlertPane : public testing::Environment {
+ public:
+  void SetUp() override {
+    dir_.write("AlertPane", "#!/bin/sh\nprintf '[%s]' \"$@\" >> alertpane.log\necho >> alertpane.log\necho '<AlertPane>'\n");
+    ASSERT_EQ(chmod((dir_.path() + "/AlertPane").c_str(), 0755), 0);
+    const char* path = std::getenv("PATH");
+    setenv("PATH", (dir_.path() + ":" + (path != nullptr ? path : "/usr/bin:/bin")).c_str(), 1);
+  }
+
+ private:
+  TempDir dir_;
+};
+testing::Environment* const kRecorder = testing::AddGlobalTestEnvironment(new RecordingAlertPane);
+
+const Bytes kBanner = "画像合成ベタ対応（複数合成版） stampmany Version 0.90\n";
+const Bytes kUsage = "使い方:stampmany [背景ファイル名] [出力ファイル名] ([キャラファイル名] [X] [Y])…繰り返し…\n";
+const Bytes kClosing = "エラー終了しました\n";
+const Bytes kAlerted = "<AlertPane>\n";
+const std::string kLog = "alertpane.log";
+const Bytes kReadError = "ファイルリードエラー\n";
+
+// Odd widths, so that rows carry padding on both sides.
+const Bytes kBackground = bmp(7, 5, [](int x, int y) { return Rgb{uint8_t(30 * x + 5), uint8_t(40 * y + 3), 99}; });
+const Bytes kSpriteA = bmp(3, 2, [](int x, int y) { return Rgb{200, uint8_t(10 + 90 * x), uint8_t(250 - 70 * y)}; });
+const Bytes kSpriteB = bmp(2, 3, [](int x, int y) { return Rgb{uint8_t(1 + x), 7, uint8_t(60 + y)}; });
+const std::vector<File> kInputs = {{"bg.bmp", kBackground}, {"a.bmp", kSpriteA}, {"b.bmp", kSpriteB}};
+
+std::vector<std::string> args(std::vector<std::string> sprites) {
+  sprites.insert(sprites.begin(), {"bg.bmp", "out.bmp"});
+  return sprites;
+}
+std::vector<File> plus(std::vector<File> files, const File& more) {
+  files.push_back(more);
+  return files;
+}
+Bytes set_field(Bytes file, int at, std::int32_t value) {
+  for (int i = 0; i < 4; ++i) file[at + i] = static_cast<char>(static_cast<std::uint32_t>(value) >> (8 * i));
+  return file;
+}
+std::int32_t field(const Bytes& file, int at) {
+  std::uint32_t v = 0;
+  for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(file[at + i]);
+  return static_cast<std::int32_t>(v);
+}
+// An opaque paste: a blend through an alpha image that is 255 everywhere.
+Bytes pasted(const Bytes& background, const Bytes& sprite, int x, int y) {
+  return reference_blend(background, sprite, solid_bmp(field(sprite, 18), field(sprite, 22), {255, 255, 255}), x, y);
+}
+
+// A run that writes out.bmp and starts no AlertPane.
+Case pasting(const std::string& name, const std::vector<std::string>& sprites, const Bytes& expected,
+             const std::vector<File>& inputs = kInputs) {
+  return {.name = name, .args = args(sprites), .inputs = inputs, .out = "合成完了:[out.bmp]\n",
+          .outputs = {{"out.bmp", expected}}, .absent = {kLog}};
+}
+// A failing run: its lines, and the words AlertPane gets ("" when it is not
+// started). An existing out.bmp stays as it was; otherwise there is none.
+Case failing(const std::string& name, const std::vector<std::string>& arguments, const std::vector<File>& inputs,
+             const Bytes& printed, const Bytes& alert = "") {
+  Case c{.name = name, .args = arguments, .inputs = inputs, .out = printed, .status = 1};
+  if (alert.empty()) {
+    c.absent.push_back(kLog);
+  } else {
+    c.out += kAlerted;
+    c.outputs.push_back({kLog, alert + "\n"});
+  }
+  bool had_output = false;
+  for (const File& f : inputs) {
+    if (f.name == "out.bmp") {
+      c.outputs.push_back(f);
+      had_output = true;
+    }
+  }
+  if (!had_output) c.absent.push_back("out.bmp");
+  return c;
+}
+// A sprite name that a plain shell command line would run as a command.
+Case injected(const std::string& case_name, const std::string& sprite, const Bytes& words) {
+  Case c = failing(case_name, args({sprite, "0", "0"}), kInputs, kReadError + sprite + "\n" + kClosing,
+                   "[ファイルリードエラー]" + words);
+  c.absent.push_back("pwned");
+  return c;
+}
+
+const std::string kLongWords = repeat('n', 600) + " " + [] {
+  std::string quotes;
+  for (int i = 0; i < 210; ++i) quotes += "' ";
+  return quotes + "'";
+}();
+const Bytes kLongWordsLogged = "[" + repeat('n', 600) + "]" + [] {
+  std::string quotes;
+  for (int i = 0; i < 211; ++i) quotes += "[']";
+  return quotes;
+}();
+
+// 120 single-pixel sprites in three colours, laid over the background
+// row by row and again from the top; the last has a 301-byte X text.
+const std::vector<File> kPixels = {{"bg.bmp", kBackground},
+                                   {"p0.bmp", solid_bmp(1, 1, {255, 0, 0})},
+                                   {"p1.bmp", solid_bmp(1, 1, {0, 255, 0})},
+                                   {"p2.bmp", solid_bmp(1, 1, {0, 0, 255})}};
+std::vector<std::string> many_sprites() {
+  std::vector<std::string> list;
+  for (int i = 0; i < 120; ++i) {
+    list.insert(list.end(), {kPixels[1 + i % 3].name, std::to_string(i % 7), std::to_string(i / 7 % 5)});
+  }
+  list[list.size() - 2] = repeat('0', 300) + list[list.size() - 2];
+  return list;
+}
+Bytes many_pasted() {
+  Bytes out = kBackground;
+  for (int i = 0; i < 120; ++i) out = pasted(out, kPixels[1 + i % 3].bytes, i % 7, i / 7 % 5);
+  return out;
+}
+
+// The second sprite's file ends 4 bytes into its pixels: the rest reads as
+// zero, whatever the first sprite left in the buffer.
+const Bytes kShortSprite = bmp(3, 2, [](int, int) { return Rgb{9, 9, 9}; }).substr(0, 58);
+
+const Case kCases[] = {
+    // Argument count and numbers: no AlertPane, the closing line for numbers.
+    failing("four arguments give the usage", {"bg.bmp", "out.bmp", "a.bmp", "0"}, kInputs, kBanner + kUsage),
+    failing("six arguments", args({"a.bmp", "0", "0", "b.bmp"}), kInputs, "引数は２＋３の倍数にして下さい\n"),
+    failing("X negative", args({"a.bmp", "-1", "0"}), kInputs, "Xが異常です[-1]\n" + kClosing),
+    failing("Y with a letter", args({"a.bmp", "0", "1y"}), kInputs, "Yが異常です[1y]\n" + kClosing),
+    failing("X above int32 is refused", args({"a.bmp", "4294967296", "0"}), kInputs,
+            "Xが異常です[4294967296]\n" + kClosing),
+    failing("numbers before the file", args({"c.bmp", "+1", "0"}), kInputs, "Xが異常です[+1]\n" + kClosing),
+    failing("long X text printed whole", args({"a.bmp", repeat('9', 300), "0"}), kInputs,
+            "Xが異常です[" + repeat('9', 300) + "]\n" + kClosing),
+    pasting("empty X and leading zeros", {"a.bmp", "", "003"}, pasted(kBackground, kSpriteA, 0, 3)),
+    // The background: AlertPane without the closing line.
+    failing("missing background", args({"a.bmp", "0", "0"}), {}, kReadError + "bg.bmp\n", "[ファイルリードエラー][bg.bmp]"),
+    failing("background not BMP", args({"a.bmp", "0", "0"}), {{"bg.bmp", "MB"}}, "BMPデータではありません\nbg.bmp\n",
+            "[BMPデータではありません][bg.bmp]"),
+    failing("background larger than the buffer", args({"a.bmp", "0", "0"}),
+            {{"bg.bmp", set_field(set_field(kBackground, 18, 1921), 22, 1080)}},
+            "画像サイズが異常です\nbg.bmp\n", "[画像サイズが異常です][bg.bmp]"),
+    failing("negative background width", args({"a.bmp", "0", "0"}), {{"bg.bmp", set_field(kBackground, 18, -7)}},
+            "画像サイズが異常です\nbg.bmp\n", "[画像サイズが異常です][bg.bmp]"),
+    // Each sprite: existence, same name, load, signature, sideways, then vertical fit.
+    failing("missing sprite", args({"a.bmp", "0", "0", "c.bmp", "0", "0"}), kInputs,
+            kReadError + "c.bmp\n" + kClosing, "[ファイルリードエラー][c.bmp]"),
+    failing("missing sprite named like the output", args({"out.bmp", "0", "0"}), kInputs,
+            kReadError + "out.bmp\n" + kClosing, "[ファイルリードエラー][out.bmp]"),
+    failing("sprite named like the output", args({"out.bmp", "0", "0"}), plus(kInputs, {"out.bmp", "keep"}),
+            "[キャラファイル名] と [出力ファイル名] が同じです\n" + kClosing,
+            "[エラー][[キャラファイル名]][と][[出力ファイル名]][が同じです]"),
+    failing("sprite not BMP", args({"c.bmp", "0", "0"}), plus(kInputs, {"c.bmp", "BN"}),
+            "BMPデータではありません\nc.bmp\n" + kClosing, "[BMPデータではありません][c.bmp]"),
+    pasting("sprite on the bottom right corner", {"a.bmp", "4", "3"}, pasted(kBackground, kSpriteA, 4, 3)),
+    failing("one column too far", args({"a.bmp", "5", "0"}), kInputs, "横がはみ出ます\n" + kClosing,
+            "[エラー][横がはみ出ます]"),
+    failing("one row too far", args({"a.bmp", "0", "4"}), kInputs, "縦がはみ出ます\n" + kClosing,
+            "[エラー][縦がはみ出ます]"),
+    failing("sideways reported first", args({"a.bmp", "5", "4"}), kInputs, "横がはみ出ます\n" + kClosing,
+            "[エラー][横がはみ出ます]"),
+    failing("huge X does not wrap", args({"a.bmp", "2147483647", "0"}), kInputs, "横がはみ出ます\n" + kClosing,
+            "[エラー][横がはみ出ます]"),
+    // The pastes.
+    pasting("overlapping sprites the later wins", {"a.bmp", "1", "1", "b.bmp", "2", "2"},
+            pasted(pasted(kBackground, kSpriteA, 1, 1), kSpriteB, 2, 2)),
+    pasting("overlapping sprites in the other order", {"b.bmp", "2", "2", "a.bmp", "1", "1"},
+            pasted(pasted(kBackground, kSpriteB, 2, 2), kSpriteA, 1, 1)),
+    pasting("same sprite twice", {"a.bmp", "0", "0", "a.bmp", "4", "3"},
+            pasted(pasted(kBackground, kSpriteA, 0, 0), kSpriteA, 4, 3)),
+    pasting("empty sprite name ends the list", {"a.bmp", "1", "1", "", "junk", "junk", "c.bmp", "9", "9"},
+            pasted(kBackground, kSpriteA, 1, 1)),
+    pasting("first sprite name empty gives the background", {"", "0", "0"}, kBackground,
+            {{"bg.bmp", kBackground + "trailer"}}),
+    pasting("empty and negative sprites paste nothing", {"z.bmp", "7", "5", "n.bmp", "6", "2"}, kBackground,
+            plus(plus(kInputs, {"z.bmp", bmp_header(0, 0)}), {"n.bmp", set_field(kSpriteB, 18, -2)})),
+    failing("a later sprite error leaves the output alone", args({"a.bmp", "0", "0", "b.bmp", "6", "0"}),
+            plus(kInputs, {"out.bmp", "keep"}), "横がはみ出ます\n" + kClosing, "[エラー][横がはみ出ます]"),
+    {.name = "background may be the output", .args = {"bg.bmp", "bg.bmp", "a.bmp", "1", "1"}, .inputs = kInputs,
+     .out = "合成完了:[bg.bmp]\n", .outputs = {{"bg.bmp", pasted(kBackground, kSpriteA, 1, 1)}}, .absent = {kLog}},
+    // The output: AlertPane without the closing line.
+    failing("output cannot be opened", {"bg.bmp", "no/out.bmp", "a.bmp", "0", "0"}, kInputs,
+            "ファイルオープンエラー\nno/out.bmp\n", "[ファイルオープンエラー][no/out.bmp]"),
+    [] {
+      Case c = failing("failed write is reported", args({"a.bmp", "0", "0"}), kInputs,
+                       "ファイルの書き込みに失敗しました\nout.bmp\n", "[ファイルの書き込みに失敗しました][out.bmp]");
+      c.links = {{"out.bmp", "/dev/full"}};
+      c.absent = {};
+      return c;
+    }(),
+    // Names reach AlertPane literally, split only at blanks, and run nothing.
+    injected("semicolon", "x;touch pwned", "[x;touch][pwned]"),
+    injected("pipe", "x|touch pwned", "[x|touch][pwned]"),
+    injected("command substitution", "$(touch pwned)", "[$(touch][pwned)]"),
+    injected("backquotes", "`touch pwned`", "[`touch][pwned`]"),
+    injected("line feed", "x\ntouch pwned", "[x\ntouch][pwned]"),
+    injected("quotes", "'it''s' \"q\"", "['it''s'][\"q\"]"),
+    injected("star", "*.bmp", "[*.bmp]"),
+    injected("Shift JIS trail byte pipe", "ポtouch pwned", "[ポtouch][pwned]"),
+    injected("Shift JIS trail byte backslash", "ソ.bmp", "[ソ.bmp]"),
+    injected("runs of blanks and tabs", "  a \t b  .bmp ", "[a][b][.bmp]"),
+    injected("long words arrive whole", kLongWords, kLongWordsLogged),
+    // Reloads, many sprites and long arguments.
+    pasting("reloaded sprite shows nothing of the earlier one", {"a.bmp", "0", "0", "s.bmp", "4", "3"},
+            pasted(pasted(kBackground, kSpriteA, 0, 0), kShortSprite + Bytes(54 + 2 * 12 - 58, '\0'), 4, 3),
+            plus(kInputs, {"s.bmp", kShortSprite})),
+    pasting("120 sprites and a long X text", many_sprites(), many_pasted(), kPixels),
+    failing("sprite name of 1024 bytes is refused", args({repeat('n', 1024), "0", "0"}), kInputs,
+            "ファイル名が長すぎます\n" + repeat('n', 1024) + "\n" + kClosing),
+};
+
+class Stampmany : public testing::TestWithParam<Case> {};
+TEST_P(Stampmany, Case) { check_case("stampmany", GetParam()); }
+INSTANTIATE_TEST_SUITE_P(Table, Stampmany, testing::ValuesIn(kCases),
+                         [](const testing::TestParamInfo<Case>& info) { return case_name(info.param); });
+
+// Without AlertPane on PATH the run reports and ends just the same.
+TEST(StampmanyAlertPane, MissingProgramChangesNothingElse) {
+  TempDir dir, empty;
+  dir.write("bg.bmp", kBackground);
+  const RunResult run = run_tool("stampmany", args({"c.bmp", "0", "0"}), dir.path(), {"PATH=" + empty.path()});
+  EXPECT_EQ(run.out, kReadError + "c.bmp\n" + kClosing);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_FALSE(dir.exists("out.bmp"));
+}
+
+}  // namespace
+}  // namespace e2e
