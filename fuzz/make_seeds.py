@@ -56,3 +56,8 @@ seed("tintswap", "file", "-f", table, b"", bmp(5, 4), b"")
 seed("tintswap", "list", "-l", table, b"# pictures\na.bmp\r\nb.bmp\n", bmp(3, 2), bmp(7, 1, b"\xff\x00\x00"))
 seed("tintswap", "diagnostics", "-F", b"# c\n\n000 000 000 255 255 255\n256 000 000 000 000 000\n12 3\n", b"",
      bmp(2, 2, b"\x00\x00\x00"), b"")
+
+seed("stampmany", "two", bmp(9, 7), bmp(2, 3), bmp(3, 1), "a.bmp", "1", "2", "b.bmp", "6")
+seed("stampmany", "quote", bmp(9, 7), bmp(2, 3), b"MB", "a.bmp", "0", "0", "x'; $(touch z) `ポ`|.bmp", "0")
+seed("stampmany", "sample", sample("compositing", "background.bmp"), bmp(8, 8), bmp(5, 9), "a.bmp", "80", "50",
+     "b.bmp", "10")
