@@ -2,8 +2,9 @@
 # back. Both programs find their glyph sheet in the working directory, so the
 # sheets are copied next to the pictures.
 . "$(dirname "$0")/lib.sh"
+SHEETS=$(cd "$(dirname "$0")/../captions/sheets" && pwd)
 cd "$OUT"
-cp "$(dirname "$0")/../captions/sheets"/GXFont*.bmp .
+cp "$SHEETS"/GXFont*.bmp .
 cp "$SAMPLES"/captions/evening.bmp .
 cp evening.bmp Evening_2.bmp
 cp evening.bmp "my evening.bmp"

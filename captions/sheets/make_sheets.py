@@ -10,8 +10,8 @@ ink on a dark cell. The script refuses art that is missing a character, out
 of order, of the wrong size, or that would give two cells the same tone
 pattern (a caption could then not be read back). Run it from anywhere:
 
-    python3 make_sheets.py            # writes the sheets next to the script
-    python3 make_sheets.py --preview  # also writes enlarged PNG previews
+    python3 make_sheets.py                  # writes the sheets next to the script
+    python3 make_sheets.py --preview DIR    # also writes enlarged PNG previews into DIR
 """
 import os
 import struct
@@ -104,7 +104,12 @@ def write_png(path, width, height, pixel, zoom):
 
 
 def main():
-    preview = "--preview" in sys.argv[1:]
+    args = sys.argv[1:]
+    preview = None
+    if args[:1] == ["--preview"] and len(args) == 2:
+        preview = args[1]
+    elif args:
+        sys.exit(__doc__)
     for name, art, cell_w, cell_h, art_w, art_rows, left, top, scale in SHEETS:
         cells = build_sheet(art, cell_w, cell_h, art_w, art_rows, left, top, scale)
 
@@ -113,7 +118,7 @@ def main():
 
         write_bmp(os.path.join(HERE, name), len(cells) * cell_w, cell_h, pixel)
         if preview:
-            write_png(os.path.join(HERE, name[:-4] + "-preview.png"), len(cells) * cell_w, cell_h, pixel, 4)
+            write_png(os.path.join(preview, name[:-4] + ".png"), len(cells) * cell_w, cell_h, pixel, 4)
         print(f"{name}: {len(cells)} cells of {cell_w} x {cell_h}")
 
 

@@ -91,6 +91,12 @@ inline PixelFn captioned(PixelFn background, const std::string& text, int mode, 
   };
 }
 
+// The file with a 32-bit header field (18 width, 22 height) replaced.
+inline Bytes with_field(Bytes file, int at, std::int32_t value) {
+  for (int i = 0; i < 4; ++i) file[at + i] = static_cast<char>(static_cast<std::uint32_t>(value) >> (8 * i));
+  return file;
+}
+
 // Backgrounds: one that no glyph cell of any sheet here matches (every red
 // byte light), and a dark one with colours that vary.
 inline Rgb light_ground(int x, int y) {

@@ -21,10 +21,6 @@ Bytes picture(int w, int h) { return bmp(w, h, dark_ground); }
 Bytes drawn(int w, int h, const std::string& text, int mode, const GlyphFn& glyph = test_glyph) {
   return bmp(w, h, captioned(dark_ground, text, mode, glyph));
 }
-Bytes with_field(Bytes file, int at, std::int32_t value) {
-  for (int i = 0; i < 4; ++i) file[at + i] = static_cast<char>(static_cast<std::uint32_t>(value) >> (8 * i));
-  return file;
-}
 
 const File kSheet1 = test_sheet(1), kSheet2 = test_sheet(2), kSheet3 = test_sheet(3);
 const File kPic1 = {"pic.bmp", picture(53, 9)};  // 53 x 3 = 159: one padding byte a row

@@ -37,10 +37,6 @@ Bytes recoloured(const Bytes& file, std::function<Rgb(Rgb)> change) {
     }
   return b;
 }
-Bytes with_field(Bytes file, int at, std::int32_t value) {
-  for (int i = 0; i < 4; ++i) file[at + i] = static_cast<char>(static_cast<std::uint32_t>(value) >> (8 * i));
-  return file;
-}
 std::vector<std::string> args(const std::string& mode, const std::string& x, const std::string& y) {
   return {"p.bmp", mode, x, y};
 }

@@ -66,25 +66,6 @@ TEST(CharacterSet, EveryOtherByteHasNoGlyph) {
   EXPECT_EQ(glyph_index(static_cast<char>(0xC1)), -1);  // 0x41 + 0x80 is not 'A'
 }
 
-TEST(Modes, TableOfCellSizesAndSheets) {
-  EXPECT_STREQ(caption_mode(1).sheet_name, "GXFont1Minimini.bmp");
-  EXPECT_STREQ(caption_mode(2).sheet_name, "GXFont2Mini.bmp");
-  EXPECT_STREQ(caption_mode(3).sheet_name, "GXFont3Big.bmp");
-  EXPECT_EQ(caption_mode(1).cell_width, 7);
-  EXPECT_EQ(caption_mode(1).cell_height, 7);
-  EXPECT_EQ(caption_mode(2).cell_width, 8);
-  EXPECT_EQ(caption_mode(2).cell_height, 14);
-  EXPECT_EQ(caption_mode(3).cell_width, 14);
-  EXPECT_EQ(caption_mode(3).cell_height, 28);
-}
-
-TEST(Tone, OnlyTheRedBytesHalfCounts) {
-  EXPECT_FALSE(is_light(0));
-  EXPECT_FALSE(is_light(127));
-  EXPECT_TRUE(is_light(128));
-  EXPECT_TRUE(is_light(255));
-}
-
 TEST(Sheet, MustServeEightyTwoCellsInsideTheBuffer) {
   for (int m = 1; m <= 3; ++m) {
     const CaptionMode& mode = caption_mode(m);
@@ -144,24 +125,6 @@ TEST(DrawCell, CopiesAllThreeBytesAndClipsAtThePicturesEdges) {
   for (std::size_t i = 54; i < kBmpCapacity; ++i) ASSERT_EQ(picture.bytes[i], 0xAB) << i;
 }
 
-TEST(CellMatches, ComparesTonesOfTheWholeCellInsideThePicture) {
-  const CaptionMode& mode = caption_mode(1);
-  make_dot_sheet(mode);
-  make_image(picture, 16, 9, 0);
-  // Cell 10 has its dot at (3, 1); put it at (9, 2) in dark red, light red.
-  red_at(picture, 9 + 3, 2 + 1) = 128;
-  EXPECT_TRUE(cell_matches(picture, 9, 2, sheet, 10, mode));
-  EXPECT_FALSE(cell_matches(picture, 9, 2, sheet, 11, mode));
-  EXPECT_EQ(find_glyph(picture, 9, 2, sheet, mode), 10);
-  red_at(picture, 9 + 3, 2 + 1) = 127;
-  EXPECT_FALSE(cell_matches(picture, 9, 2, sheet, 10, mode));
-  // Blue and green play no part.
-  picture.bytes[pixel_offset(16, 9, 9 + 3, 3)] = 255;
-  picture.bytes[pixel_offset(16, 9, 9, 2) + 1] = 255;
-  red_at(picture, 9 + 3, 2 + 1) = 255;
-  EXPECT_TRUE(cell_matches(picture, 9, 2, sheet, 10, mode));
-}
-
 TEST(CellMatches, CellsReachingPastAnEdgeNeverMatch) {
   const CaptionMode& mode = caption_mode(1);
   make_dot_sheet(mode);
@@ -182,17 +145,6 @@ TEST(CellMatches, CellsReachingPastAnEdgeNeverMatch) {
   EXPECT_EQ(find_glyph(picture, static_cast<std::int64_t>(INT32_MAX) + 7 * 300, 0, sheet, mode), -1);
   make_image(picture, 6, 6, 0);
   EXPECT_EQ(find_glyph(picture, 0, 0, sheet, mode), -1);
-}
-
-TEST(FindGlyph, TheEarlierOfTwoAlikeCellsWins) {
-  const CaptionMode& mode = caption_mode(2);
-  make_dot_sheet(mode);
-  // Cell 24 ('O') drawn exactly like cell 0 ('0').
-  red_at(sheet, 24 * 8 + 24 % 8, 24 / 8) = 0;
-  red_at(sheet, 24 * 8, 0) = 200;
-  make_image(picture, 8, 14, 0);
-  draw_cell(picture, 0, 0, sheet, 24, mode);
-  EXPECT_EQ(find_glyph(picture, 0, 0, sheet, mode), 0);
 }
 
 // The shipped sheets, read from the source tree.
