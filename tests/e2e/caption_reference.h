@@ -21,6 +21,9 @@ inline const SheetMode kSheetModes[4] = {
 
 inline const std::string kSet = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz[]{|}#$%&'()*+,-./_!";
 
+// Both programs refuse a bad mode with this message.
+inline const Bytes kModeMessage = "モードは[1(minimini) or 2(mini) or 3(big)]で指定して下さい[%s]\n";
+
 // A byte's cell in a sheet; bytes without a glyph are drawn as '!'.
 inline int drawn_index(char c) {
   const std::size_t at = kSet.find(c);

@@ -12,7 +12,6 @@ const Bytes kBanner = "画像にファイル名を埋め込む tagburn Version 0
 const Bytes kUsage =
     "使い方:tagburn [入力ファイル名] [モード(1:minimini ～ 3：big)] （出力ファイル名は[入力ファイル名.bm]） "
     "※要フォントデータ\n";
-const Bytes kModeMessage = "モードは[1(minimini) or 2(mini) or 3(big)]で指定して下さい[%s]\n";
 const Bytes kWarning = "警告:対応していない文字があります\n";
 const Bytes kDone = "挿入完了:[%s]\n";
 

@@ -12,7 +12,6 @@ const Bytes kBanner = "画像からファイル名を読み出す tagscan Versio
 const Bytes kUsage =
     "使い方:tagscan [入力ファイル名] [モード(1:minimini ～ 3：big)] [OfsX] [OfsY] （標準出力に出力） "
     "※要フォントデータ\n";
-const Bytes kModeMessage = "モードは[1(minimini) or 2(mini) or 3(big)]で指定して下さい[%s]\n";
 const Bytes kError = "ERROR:文字が見つかりません[%s]\n";
 
 // A picture on the light ground (which no glyph matches) with the text
