@@ -25,4 +25,8 @@ inline constexpr const char kSticksOutVertically[] = "縦がはみ出ます\n";
 
 inline constexpr const char kCompositeDone[] = "合成完了:[%s]\n";
 
+// Captions (tagburn, tagscan).
+inline constexpr const char kModeInvalid[] = "モードは[1(minimini) or 2(mini) or 3(big)]で指定して下さい[%s]\n";
+inline constexpr const char kSheetAbnormal[] = "フォントデータが異常です\n";
+
 }  // namespace msg
