@@ -25,12 +25,14 @@ test-sanitize:
 demo: build
 	BIN=$(abspath $(BUILD))/bin sh demo/run.sh
 
-# Every fuzz target for FUZZ_SECONDS each (default 60), with clang's libFuzzer.
+# Every fuzz target for FUZZ_SECONDS each (default 60), with clang's libFuzzer;
+# FUZZ_RUNS=N stops each after N executions instead (a long campaign).
 FUZZ_SECONDS ?= 60
+FUZZ_RUNS ?= -1
 fuzz:
 	cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DFUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build build-fuzz -j $(JOBS)
-	FUZZ_SECONDS=$(FUZZ_SECONDS) BUILD=$(abspath build-fuzz) sh fuzz/run.sh
+	FUZZ_SECONDS=$(FUZZ_SECONDS) FUZZ_RUNS=$(FUZZ_RUNS) BUILD=$(abspath build-fuzz) sh fuzz/run.sh
 
 bench: build
 	BIN=$(abspath $(BUILD))/bin sh bench/run.sh

@@ -106,6 +106,13 @@ std::vector<std::string> split_parts(const std::uint8_t* data, std::size_t size,
   return parts;
 }
 
+std::string scratch_file_name(const std::string& wanted, const std::string& fallback) {
+  std::string name;
+  for (char c : wanted)
+    if (c != '/' && c != '\0' && name.size() < 200) name += c;
+  return name.empty() || name == "." || name == ".." ? fallback : name;
+}
+
 void write_scratch_file(const std::string& name, const std::string& bytes) {
   prepare_once();
   std::FILE* file = std::fopen(name.c_str(), "wb");

@@ -18,6 +18,11 @@ inline constexpr char kPartSeparator[] = "\xff\xfe\xfd\xfc";
 // the last part takes the rest.
 std::vector<std::string> split_parts(const std::uint8_t* data, std::size_t size, std::size_t count);
 
+// A file name made from fuzzed bytes that the scratch folder can hold: no
+// slash or NUL, at most 200 bytes, not "." or ".."; the fallback when
+// nothing is left.
+std::string scratch_file_name(const std::string& wanted, const std::string& fallback);
+
 // Writes a file into the scratch folder, the tool's working directory.
 void write_scratch_file(const std::string& name, const std::string& bytes);
 

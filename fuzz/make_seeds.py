@@ -61,3 +61,11 @@ seed("stampmany", "two", bmp(9, 7), bmp(2, 3), bmp(3, 1), "a.bmp", "1", "2", "b.
 seed("stampmany", "quote", bmp(9, 7), bmp(2, 3), b"MB", "a.bmp", "0", "0", "x'; $(touch z) `ポ`|.bmp", "0")
 seed("stampmany", "sample", sample("compositing", "background.bmp"), bmp(8, 8), bmp(5, 9), "a.bmp", "80", "50",
      "b.bmp", "10")
+
+for mode, sheet_name in (("1", "GXFont1Minimini.bmp"), ("2", "GXFont2Mini.bmp"), ("3", "GXFont3Big.bmp")):
+    with open(os.path.join(ROOT, "captions", "sheets", sheet_name), "rb") as f:
+        sheet = f.read()
+    seed("tagburn", "mode" + mode, mode, "pic_" + mode + ".bmp", sheet, bmp(60, 30))
+    seed("tagburn", "narrow" + mode, mode, "a:b\\c.bmp", sheet[:200], bmp(5, 3))
+    seed("tagscan", "blank" + mode, mode, "0", "0", sheet, bmp(60, 30))
+    seed("tagscan", "sheet" + mode, mode, "0", "0", sheet, sheet)

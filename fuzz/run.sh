@@ -1,5 +1,6 @@
 #!/bin/sh
-# Runs every fuzz target for FUZZ_SECONDS (default 60) each, starting from
+# Runs every fuzz target for FUZZ_SECONDS (default 60) each, or until
+# FUZZ_RUNS executions when that is set (a long campaign), starting from
 # the seeds that make_seeds.py builds out of the samples and test-like
 # inputs. The corpora grow in fuzz-corpus/<target>/ (git-ignored); findings
 # land in fuzz-corpus/findings/.
@@ -9,6 +10,7 @@ set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=${BUILD:-$ROOT/build-fuzz}
 SECONDS_EACH=${FUZZ_SECONDS:-60}
+RUNS=${FUZZ_RUNS:--1}
 CORPUS=$ROOT/fuzz-corpus
 mkdir -p "$CORPUS/findings"
 python3 "$ROOT/fuzz/make_seeds.py" "$CORPUS/seeds"
@@ -17,8 +19,8 @@ status=0
 for target in "$BUILD"/fuzz/*_fuzz; do
   name=$(basename "$target" _fuzz)
   mkdir -p "$CORPUS/$name"
-  echo "== $name: $SECONDS_EACH s"
-  "$target" "$CORPUS/$name" "$CORPUS/seeds/$name" -max_total_time="$SECONDS_EACH" -max_len=65536 \
+  echo "== $name: $SECONDS_EACH s at most"
+  "$target" "$CORPUS/$name" "$CORPUS/seeds/$name" -max_total_time="$SECONDS_EACH" -runs="$RUNS" -max_len=65536 \
     -rss_limit_mb=4096 -detect_leaks=0 -print_final_stats=1 -artifact_prefix="$CORPUS/findings/$name-" \
     2> "$CORPUS/$name.log" || status=1
   grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb|Done)|ERROR' "$CORPUS/$name.log" || true
