@@ -22,10 +22,6 @@ PY
 set -- $(python3 "$ROOT/bench/timing.py" "$RUNS" -- cp bg.bmp copy.bmp \
   -- "$BIN/maskblend" bg.bmp sp.bmp al.bmp out.bmp 0 0 \
   -- "$BIN/fadeblend" bg.bmp sp.bmp al.bmp out.bmp 0 0 70)
-cp_ms=$1 mask_ms=$2 fade_ms=$3
-printf '%-10s %-32s %8s %8s %6s %s\n' program work ms cp_ms ratio target
-for row in "maskblend $mask_ms" "fadeblend $fade_ms"; do
-  set -- $row
-  printf '%-10s %-32s %8s %8s %6s %s\n' "$1" "1920x1080 full-frame sprite" "$2" "$cp_ms" \
-    "$(echo "scale=2; $2 / $cp_ms" | bc)" "<= 3"
-done
+. "$ROOT/bench/lib.sh"
+bench_row maskblend "1920x1080 full-frame sprite and alpha" "$2" "$1" "<= 3x cp"
+bench_row fadeblend "the same at ratio 70" "$3" "$1" "<= 3x cp"

@@ -4,6 +4,7 @@
 # input. BIN defaults to build/bin; scratch files go to a temporary folder.
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
+. "$ROOT/bench/lib.sh"
 BIN=${BIN:-$ROOT/build/bin}
 RUNS=${RUNS:-5}
 SCRATCH=$(mktemp -d)
@@ -48,10 +49,12 @@ echo "100 MiB WAV, best of $RUNS runs:"
 echo "  pcmclip big.wav 0 104857600: $clip_ms ms"
 echo "  cp big.wav copy.wav:         $cp_ms ms"
 awk -v a="$clip_ms" -v b="$cp_ms" 'BEGIN { printf "  ratio pcmclip / cp:          %.2f (target 1.5 or less)\n", (b > 0 ? a / b : 0) }'
+bench_row pcmclip "100 MiB WAV, whole data kept" "$clip_ms" "$cp_ms" "<= 1.5x cp" > /dev/null
 
 if [ -x /usr/bin/time ]; then
   rss=$(/usr/bin/time -f %M "$BIN/pcmclip" small.wav 0 1048576 2>&1 > /dev/null)
   echo "Peak resident memory, 1 MiB input: $rss KiB (target under 8192 KiB)"
+  bench_row pcmclip "peak resident memory, 1 MiB input" "$rss KiB" "" "< 8192 KiB" > /dev/null
 else
   echo "Peak resident memory: /usr/bin/time not found, skipped"
 fi

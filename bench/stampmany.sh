@@ -35,7 +35,5 @@ SPRITES="$*"
 # shellcheck disable=SC2086 # the sprite list is words on purpose
 set -- $(python3 "$ROOT/bench/timing.py" "$RUNS" -- cp bg.bmp copy.bmp \
   -- "$BIN/stampmany" bg.bmp out.bmp $SPRITES)
-cp_ms=$1 stamp_ms=$2
-printf '%-10s %-32s %8s %8s %6s %s\n' program work ms cp_ms ratio target
-printf '%-10s %-32s %8s %8s %6s %s\n' stampmany "100 sprites 64x64 on 1920x1080" "$stamp_ms" "$cp_ms" \
-  "$(echo "scale=2; $stamp_ms / $cp_ms" | bc)" "<= 3"
+. "$ROOT/bench/lib.sh"
+bench_row stampmany "100 sprites of 64x64 on 1920x1080" "$2" "$1" "<= 3x cp"

@@ -1,0 +1,7 @@
+# Shared by the benchmarks: report one figure. Prints it, and when run by
+# bench/run.sh also adds it to the summary table (BENCH_ROWS).
+# bench_row PROGRAM WORK TIME_MS CP_MS TARGET
+bench_row() {
+  printf '  %s, %s: %s ms (cp %s ms; target %s)\n' "$1" "$2" "$3" "$4" "$5"
+  if [ -n "${BENCH_ROWS:-}" ]; then printf '%s\t%s\t%s\t%s\t%s\n' "$@" >> "$BENCH_ROWS"; fi
+}
