@@ -3,7 +3,7 @@ BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all build test test-sanitize demo bench fuzz clean
+.PHONY: all build test test-sanitize demo bench fuzz install package gallery clean
 
 all: build
 
@@ -34,8 +34,20 @@ fuzz:
 	cmake --build build-fuzz -j $(JOBS)
 	FUZZ_SECONDS=$(FUZZ_SECONDS) FUZZ_RUNS=$(FUZZ_RUNS) BUILD=$(abspath build-fuzz) sh fuzz/run.sh
 
+# The README's before-and-after pictures, from the demo's results.
+gallery: demo
+	BIN=$(abspath $(BUILD))/bin sh gallery/make_gallery.sh
+
 bench: build
 	BIN=$(abspath $(BUILD))/bin sh bench/run.sh
+
+# PREFIX=/some/where make install
+PREFIX ?= /usr/local
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
+
+package: build
+	cd $(BUILD) && cpack
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) build-fuzz demo-out fuzz-corpus
