@@ -2,12 +2,8 @@
 # maskblend and fadeblend on a full-frame 1920x1080 background, sprite and
 # alpha, against cp of the background file in the same run.
 set -eu
-ROOT=$(cd "$(dirname "$0")/.." && pwd)
-BIN=${BIN:-$ROOT/build/bin}
 RUNS=${RUNS:-20}
-WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"' EXIT
-cd "$WORK"
+. "$(dirname "$0")/lib.sh"
 
 python3 - <<'PY'
 import os, struct
@@ -22,6 +18,5 @@ PY
 set -- $(python3 "$ROOT/bench/timing.py" "$RUNS" -- cp bg.bmp copy.bmp \
   -- "$BIN/maskblend" bg.bmp sp.bmp al.bmp out.bmp 0 0 \
   -- "$BIN/fadeblend" bg.bmp sp.bmp al.bmp out.bmp 0 0 70)
-. "$ROOT/bench/lib.sh"
 bench_row maskblend "1920x1080 full-frame sprite and alpha" "$2" "$1" "<= 3x cp"
 bench_row fadeblend "the same at ratio 70" "$3" "$1" "<= 3x cp"

@@ -1,5 +1,14 @@
-# Shared by the benchmarks: report one figure. Prints it, and when run by
-# bench/run.sh also adds it to the summary table (BENCH_ROWS).
+# Shared by the benchmarks. Sourced first: sets ROOT, BIN (the built tools,
+# default build/bin) and moves into a scratch folder that is removed at the
+# end; RUNS defaults to the value the script gives.
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+BIN=${BIN:-$ROOT/build/bin}
+WORK=$(mktemp -d)
+trap 'rm -rf "$WORK"' EXIT
+cd "$WORK"
+
+# Reports one figure. Prints it, and when run by bench/run.sh also adds it
+# to the summary table (BENCH_ROWS).
 # bench_row PROGRAM WORK TIME_MS CP_MS TARGET
 bench_row() {
   printf '  %s, %s: %s ms (cp %s ms; target %s)\n' "$1" "$2" "$3" "$4" "$5"

@@ -3,13 +3,8 @@
 # holds), best of several runs each, then peak resident memory for a 1 MiB
 # input. BIN defaults to build/bin; scratch files go to a temporary folder.
 set -eu
-ROOT=$(cd "$(dirname "$0")/.." && pwd)
-. "$ROOT/bench/lib.sh"
-BIN=${BIN:-$ROOT/build/bin}
 RUNS=${RUNS:-5}
-SCRATCH=$(mktemp -d)
-trap 'rm -rf "$SCRATCH"' EXIT
-cd "$SCRATCH"
+. "$(dirname "$0")/lib.sh"
 
 # A canonical 44-byte header (44.1 kHz, 16-bit, stereo), then noise.
 wav() {

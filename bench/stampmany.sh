@@ -2,12 +2,8 @@
 # stampmany pasting 100 sprites of 64x64 onto a 1920x1080 background,
 # against cp of the background file in the same run.
 set -eu
-ROOT=$(cd "$(dirname "$0")/.." && pwd)
-BIN=${BIN:-$ROOT/build/bin}
 RUNS=${RUNS:-20}
-WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"' EXIT
-cd "$WORK"
+. "$(dirname "$0")/lib.sh"
 
 python3 - <<'PY'
 import struct
@@ -35,5 +31,4 @@ SPRITES="$*"
 # shellcheck disable=SC2086 # the sprite list is words on purpose
 set -- $(python3 "$ROOT/bench/timing.py" "$RUNS" -- cp bg.bmp copy.bmp \
   -- "$BIN/stampmany" bg.bmp out.bmp $SPRITES)
-. "$ROOT/bench/lib.sh"
 bench_row stampmany "100 sprites of 64x64 on 1920x1080" "$2" "$1" "<= 3x cp"

@@ -3,13 +3,8 @@
 # 1,036,970 entries, against cp of the same picture. Each command runs RUNS
 # times; the best and the median wall-clock times are printed.
 set -eu
-ROOT=$(cd "$(dirname "$0")/.." && pwd)
-. "$ROOT/bench/lib.sh"
-BIN=${BIN:-$ROOT/build/bin}
 RUNS=${RUNS:-7}
-WORK=$(mktemp -d)
-trap 'rm -rf "$WORK"' EXIT
-cd "$WORK"
+. "$(dirname "$0")/lib.sh"
 
 # A picture of 1920 x 1080 with a different colour nearly everywhere, and
 # tables whose from colours are scattered over the colour space, about a
