@@ -2,8 +2,9 @@
 # Runs every fuzz target for FUZZ_SECONDS (default 60) each, or until
 # FUZZ_RUNS executions when that is set (a long campaign), starting from
 # the seeds that make_seeds.py builds out of the samples and test-like
-# inputs. The corpora grow in fuzz-corpus/<target>/ (git-ignored); findings
-# land in fuzz-corpus/findings/.
+# inputs. Inputs in fuzz/regressions/<target>/, each of which once found a
+# fault, are replayed first. The corpora grow in fuzz-corpus/<target>/
+# (git-ignored); findings land in fuzz-corpus/findings/.
 # Leak checks are off: a tool that fails ends the process with its files
 # still open, which is not a leak in a real run.
 set -eu
@@ -19,6 +20,11 @@ status=0
 for target in "$BUILD"/fuzz/*_fuzz; do
   name=$(basename "$target" _fuzz)
   mkdir -p "$CORPUS/$name"
+  # First the inputs that once found a fault: each must now run clean.
+  if [ -d "$ROOT/fuzz/regressions/$name" ]; then
+    "$target" "$ROOT/fuzz/regressions/$name"/* > "$CORPUS/$name-regressions.log" 2>&1 \
+      || { echo "== $name: a regression input fails again"; cat "$CORPUS/$name-regressions.log"; status=1; }
+  fi
   echo "== $name: $SECONDS_EACH s at most"
   "$target" "$CORPUS/$name" "$CORPUS/seeds/$name" -max_total_time="$SECONDS_EACH" -runs="$RUNS" -max_len=65536 \
     -rss_limit_mb=4096 -detect_leaks=0 -print_final_stats=1 -artifact_prefix="$CORPUS/findings/$name-" \

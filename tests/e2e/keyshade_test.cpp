@@ -143,6 +143,8 @@ const Case kCases[] = {
      .outputs = {{"k.bm", painted(kSmall, 101, 30, 60, 10, kMap72)}}},
     {.name = "last column and row only", .args = args("100", "29", repeat('G', 60)), .inputs = {{"k.bmp", kSmall}},
      .outputs = {{"k.bm", painted(kSmall, 101, 30, 100, 29, repeat('G', 60))}}},
+    {.name = "origin right of the picture, rows inside", .args = args("44444410", "12", kMap72),
+     .inputs = {{"k.bmp", kSmall}}, .outputs = {{"k.bm", kSmall}}},
     {.name = "origin past the picture", .args = args("2147483647", "2147483647", kMap72),
      .inputs = {{"k.bmp", kSmall}}, .outputs = {{"k.bm", kSmall}}},
     {.name = "empty picture", .args = args("0", "0", kMap60), .inputs = {{"k.bmp", bmp_header(0, 0)}},

@@ -90,6 +90,7 @@ void paint_rect(std::int64_t origin_x, std::int64_t origin_y, const Rect& rect, 
   const std::int64_t right = std::min<std::int64_t>(origin_x + rect.x + rect.width, width);
   const std::int64_t top = std::max<std::int64_t>(origin_y + rect.y, 0);
   const std::int64_t bottom = std::min<std::int64_t>(origin_y + rect.y + rect.height, height);
+  if (left >= right || top >= bottom) return;  // wholly outside: no address is even formed
   for (std::int64_t y = top; y < bottom; ++y) {
     unsigned char* pixel = image.bytes + pixel_offset(width, height, static_cast<std::int32_t>(left),
                                                       static_cast<std::int32_t>(y));
