@@ -54,4 +54,6 @@ bool read_text_line(TextFile& text, TextLine& line) {
   return length > 0;
 }
 
+bool text_file_failed(const TextFile& text) { return text.file != nullptr && std::ferror(text.file) != 0; }
+
 void print_text_line(const TextLine& line) { std::fwrite(line.text, 1, line.length, stdout); }

@@ -32,6 +32,9 @@ void close_text_file(TextFile& text);
 // A CR LF reads as a single LF on every platform. False at the end of the
 // file (nothing was read); a read error counts as the end.
 bool read_text_line(TextFile& text, TextLine& line);
+// True when a read failed (a folder, a device error): the end that
+// read_text_line reported was not the file's end.
+bool text_file_failed(const TextFile& text);
 
 // Writes the line's characters to standard output exactly as they were read.
 void print_text_line(const TextLine& line);

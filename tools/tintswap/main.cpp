@@ -70,6 +70,8 @@ void load_colour_table_or_fail(const char* name) {
       case TableLine::Accepted: break;
     }
   }
+  // A table that could not be read to its end must not pass for a short one.
+  if (text_file_failed(table_file)) fail_with_name(msg::kReadError, table_name.text);
   close_text_file(table_file);
   build_index(table, index);
 }
@@ -114,6 +116,8 @@ bool is_list_entry(const TextLine& listed) {
     derive_output_name(output_name, input_name.text, LineCut::Keep);
     convert_image();
   }
+  // A list that could not be read to its end must not pass for a finished one.
+  if (text_file_failed(list_file)) fail_with_name(msg::kReadError, list_name.text);
   close_text_file(list_file);
   print_message(kListDone);
   std::exit(0);
