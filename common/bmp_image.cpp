@@ -26,10 +26,11 @@ bool load_image(const char* name, BmpImage& image) {
   if (file == nullptr) return false;
   advise_huge_pages(&image, sizeof image);
   const std::size_t read = std::fread(image.bytes, 1, kBmpCapacity, file);
+  const bool failed = std::ferror(file) != 0;
   std::fclose(file);
   if (image.dirty_length > read) std::memset(image.bytes + read, 0, image.dirty_length - read);
   image.dirty_length = read;
-  return true;
+  return !failed;
 }
 
 bool has_bmp_signature(const BmpImage& image) { return image.bytes[0] == 'B' && image.bytes[1] == 'M'; }

@@ -20,7 +20,9 @@ struct alignas(2097152) BmpImage {
 
 // Reads the named file into the buffer with one block read, cut at the
 // capacity; every byte after the file's end reads as zero, also when the
-// buffer held a longer file before. False when the file does not open.
+// buffer held a longer file before. False when the file does not open or
+// cannot be read to its end (a folder, a device error): the caller reports
+// a read error rather than taking what came for the whole file.
 bool load_image(const char* name, BmpImage& image);
 bool has_bmp_signature(const BmpImage& image);
 std::int32_t image_width(const BmpImage& image);

@@ -59,6 +59,8 @@ const Case kCases[] = {
      .out = "ファイルリードエラー\nal.bmp\n", .status = 1},
     {.name = "existence before same name", .args = {"bg.bmp", "sp.bmp", "al.bmp", "bg.bmp", "0", "0"},
      .inputs = {kInputs[0], kInputs[1]}, .out = "ファイルリードエラー\nal.bmp\n", .status = 1},
+    {.name = "a folder opens but cannot be read", .args = args("0", "0"), .inputs = {kInputs[1], kInputs[2]},
+     .out = "ファイルリードエラー\nbg.bmp\n", .status = 1, .links = {{"bg.bmp", "."}}},
     {.name = "percent in a name prints as itself", .args = {"b%s%d.bmp", "sp.bmp", "al.bmp", "o.bmp", "0", "0"},
      .out = "ファイルリードエラー\nb%s%d.bmp\n", .status = 1},
     {.name = "background is output", .args = {"bg.bmp", "sp.bmp", "al.bmp", "bg.bmp", "0", "0"}, .inputs = kInputs,
