@@ -90,9 +90,6 @@ void check_fits_buffer_or_fail(const BmpImage& image, const char* name) {
 void save_image_or_fail(const FileName& name, const BmpImage& image) {
   const std::int64_t length = image_length(image_width(image), image_height(image));
   const SaveResult result = save_bytes(name.text, image.bytes, static_cast<std::size_t>(length));
-  if (result != SaveResult::Saved) fail_save(result, name.text);
-}
-
-void fail_save(SaveResult result, const char* name) {
-  fail_with_name(result == SaveResult::CannotOpen ? msg::kOpenError : msg::kWriteFailed, name);
+  if (result == SaveResult::CannotOpen) fail_with_name(msg::kOpenError, name.text);
+  if (result == SaveResult::WriteFailed) fail_with_name(msg::kWriteFailed, name.text);
 }

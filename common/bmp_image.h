@@ -57,5 +57,3 @@ void check_fits_buffer_or_fail(const BmpImage& image, const char* name);
 // Writes the picture's image length: "ファイルオープンエラー" or
 // "ファイルの書き込みに失敗しました" on failure.
 void save_image_or_fail(const FileName& name, const BmpImage& image);
-// Reports a failed save with its message and the name.
-[[noreturn]] void fail_save(SaveResult result, const char* name);
