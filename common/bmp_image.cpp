@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "huge_pages.h"
-
+#include "little_endian.h"
 #include "messages.h"
 
 namespace {
@@ -13,12 +13,10 @@ struct alignas(2097152) OutputStreamBuffer {
   char bytes[kOutputStreamBufferSize];
 } output_stream_buffer;
 
-
-std::int32_t read_int32(const unsigned char* p) {
-  const std::uint32_t v = static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-                          static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-  return static_cast<std::int32_t>(v);
-}
+// Header fields beyond the size, at their offsets in the file.
+constexpr std::size_t kPixelDataOffsetField = 10;
+constexpr std::size_t kBitsPerPixelField = 28;
+constexpr std::size_t kCompressionField = 30;
 }  // namespace
 
 bool load_image(const char* name, BmpImage& image) {
@@ -35,8 +33,15 @@ bool load_image(const char* name, BmpImage& image) {
 
 bool has_bmp_signature(const BmpImage& image) { return image.bytes[0] == 'B' && image.bytes[1] == 'M'; }
 
-std::int32_t image_width(const BmpImage& image) { return read_int32(image.bytes + 18); }
-std::int32_t image_height(const BmpImage& image) { return read_int32(image.bytes + 22); }
+bool has_plain_layout(const BmpImage& image) {
+  const std::uint32_t pixel_data_offset = read_le32(image.bytes + kPixelDataOffsetField);
+  const std::uint16_t bits_per_pixel = read_le16(image.bytes + kBitsPerPixelField);
+  return (pixel_data_offset == 0 || pixel_data_offset == kBmpHeaderSize) &&
+         (bits_per_pixel == 0 || bits_per_pixel == 24) && read_le32(image.bytes + kCompressionField) == 0;
+}
+
+std::int32_t image_width(const BmpImage& image) { return static_cast<std::int32_t>(read_le32(image.bytes + 18)); }
+std::int32_t image_height(const BmpImage& image) { return static_cast<std::int32_t>(read_le32(image.bytes + 22)); }
 
 std::int64_t row_stride(std::int32_t width) { return (static_cast<std::int64_t>(width) * 3 + 3) / 4 * 4; }
 
@@ -75,6 +80,7 @@ SaveResult save_bytes(const char* name, const unsigned char* bytes, std::size_t 
 void load_bmp_or_fail(const FileName& name, BmpImage& image) {
   if (!load_image(name.text, image)) fail_with_name(msg::kReadError, name.text);
   if (!has_bmp_signature(image)) fail_with_name(msg::kNotBmp, name.text);
+  if (!has_plain_layout(image)) fail_with_name(msg::kNotPlainBmp, name.text);
 }
 
 void check_readable_or_fail(const FileName& name) {

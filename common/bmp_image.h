@@ -25,6 +25,11 @@ struct alignas(2097152) BmpImage {
 // a read error rather than taking what came for the whole file.
 bool load_image(const char* name, BmpImage& image);
 bool has_bmp_signature(const BmpImage& image);
+// True for the layout the tools read: pixel rows of 24 bits, uncompressed,
+// from byte 54. Each of the three header fields that tell may also be 0, for
+// "not filled in"; a larger header, a palette, 32 bits or any compression
+// would be read as garbage.
+bool has_plain_layout(const BmpImage& image);
 std::int32_t image_width(const BmpImage& image);
 std::int32_t image_height(const BmpImage& image);
 
@@ -48,7 +53,8 @@ enum class SaveResult { Saved, CannotOpen, WriteFailed };
 SaveResult save_bytes(const char* name, const unsigned char* bytes, std::size_t length);
 
 // The usual steps with their failure exits.
-// Load and signature check: "ファイルリードエラー" or "BMPデータではありません".
+// Load, signature and layout check: "ファイルリードエラー", "BMPデータではありません"
+// or "24ビット非圧縮BMP（ヘッダ54バイト）ではありません".
 void load_bmp_or_fail(const FileName& name, BmpImage& image);
 // Existence check: open for reading and close at once.
 void check_readable_or_fail(const FileName& name);

@@ -120,11 +120,30 @@ void check_case(const std::string& tool, const Case& c) {
   for (const std::string& name : c.absent) EXPECT_FALSE(dir.exists(name)) << name << " should not exist";
 }
 
-namespace {
-void put32(Bytes& b, std::size_t at, std::uint32_t v) {
-  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<char>(v >> (8 * i));
+std::int32_t le32_at(const Bytes& file, std::size_t at) {
+  std::uint32_t v = 0;
+  for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(file.at(at + i));
+  return static_cast<std::int32_t>(v);
 }
-}  // namespace
+
+Bytes with_le32(Bytes file, std::size_t at, std::int64_t value) {
+  for (int i = 0; i < 4; ++i) file.at(at + i) = static_cast<char>(static_cast<std::uint64_t>(value) >> (8 * i));
+  return file;
+}
+
+Bytes with_le16(Bytes file, std::size_t at, std::uint16_t value) {
+  file.at(at) = static_cast<char>(value);
+  file.at(at + 1) = static_cast<char>(value >> 8);
+  return file;
+}
+
+void record_alert_pane_calls() {
+  static TempDir dir;
+  dir.write("AlertPane", "#!/bin/sh\nprintf '[%s]' \"$@\" >> alertpane.log\necho >> alertpane.log\necho '<AlertPane>'\n");
+  ASSERT_EQ(chmod((dir.path() + "/AlertPane").c_str(), 0755), 0);
+  const char* path = std::getenv("PATH");
+  setenv("PATH", (dir.path() + ":" + (path != nullptr ? path : "/usr/bin:/bin")).c_str(), 1);
+}
 
 std::int64_t stride(std::int32_t width) { return (static_cast<std::int64_t>(width) * 3 + 3) / 4 * 4; }
 
@@ -137,15 +156,14 @@ Bytes bmp_header(std::int32_t width, std::int32_t height) {
   b[0] = 'B';
   b[1] = 'M';
   const std::int64_t rows = width > 0 && height > 0 ? stride(width) * height : 0;
-  put32(b, 2, static_cast<std::uint32_t>(54 + rows));
-  put32(b, 10, 54);
-  put32(b, 14, 40);
-  put32(b, 18, static_cast<std::uint32_t>(width));
-  put32(b, 22, static_cast<std::uint32_t>(height));
+  b = with_le32(b, 2, 54 + rows);
+  b = with_le32(b, 10, 54);
+  b = with_le32(b, 14, 40);
+  b = with_le32(b, 18, width);
+  b = with_le32(b, 22, height);
   b[26] = 1;
   b[28] = 24;
-  put32(b, 34, static_cast<std::uint32_t>(rows));
-  return b;
+  return with_le32(b, 34, rows);
 }
 
 Bytes bmp(std::int32_t width, std::int32_t height, const PixelFn& pixel) {

@@ -86,6 +86,20 @@ std::int64_t stride(std::int32_t width);
 // Offset of pixel (x, y) in a file built by bmp().
 std::size_t offset(std::int32_t width, std::int32_t height, std::int32_t x, std::int32_t y);
 
+// Little-endian header fields of a file's bytes: the value at an offset,
+// and a copy of the file with the field replaced.
+std::int32_t le32_at(const Bytes& file, std::size_t at);
+Bytes with_le32(Bytes file, std::size_t at, std::int64_t value);
+Bytes with_le16(Bytes file, std::size_t at, std::uint16_t value);
+
+// Puts a recording AlertPane first on PATH for the whole test program: it
+// appends its words, each in brackets, to alertpane.log in the folder it
+// runs in (the case's folder), and prints kAlerted after whatever the tool
+// printed before starting it.
+void record_alert_pane_calls();
+inline const Bytes kAlerted = "<AlertPane>\n";
+inline const std::string kAlertLog = "alertpane.log";
+
 // printf-like substitution of a single %s, for expected messages.
 Bytes with(const Bytes& format, const std::string& value);
 // The same text over and over, n bytes long.

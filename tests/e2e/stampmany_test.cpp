@@ -10,29 +10,14 @@
 namespace e2e {
 namespace {
 
-// A recording AlertPane, first on PATH for the whole test program: it
-// appends its words, each in brackets, to alertpane.log in the folder it
-// runs in (the case's folder), and prints a mark after whatever the tool
-// printed before starting it.
 class RecordingAlertPane : public testing::Environment {
- public:
-  void SetUp() override {
-    dir_.write("AlertPane", "#!/bin/sh\nprintf '[%s]' \"$@\" >> alertpane.log\necho >> alertpane.log\necho '<AlertPane>'\n");
-    ASSERT_EQ(chmod((dir_.path() + "/AlertPane").c_str(), 0755), 0);
-    const char* path = std::getenv("PATH");
-    setenv("PATH", (dir_.path() + ":" + (path != nullptr ? path : "/usr/bin:/bin")).c_str(), 1);
-  }
-
- private:
-  TempDir dir_;
+  void SetUp() override { record_alert_pane_calls(); }
 };
 testing::Environment* const kRecorder = testing::AddGlobalTestEnvironment(new RecordingAlertPane);
 
 const Bytes kBanner = "画像合成ベタ対応（複数合成版） stampmany Version 0.90\n";
 const Bytes kUsage = "使い方:stampmany [背景ファイル名] [出力ファイル名] ([キャラファイル名] [X] [Y])…繰り返し…\n";
 const Bytes kClosing = "エラー終了しました\n";
-const Bytes kAlerted = "<AlertPane>\n";
-const std::string kLog = "alertpane.log";
 const Bytes kReadError = "ファイルリードエラー\n";
 
 // Odd widths, so that rows carry padding on both sides.
@@ -67,7 +52,7 @@ Bytes pasted(const Bytes& background, const Bytes& sprite, int x, int y) {
 Case pasting(const std::string& name, const std::vector<std::string>& sprites, const Bytes& expected,
              const std::vector<File>& inputs = kInputs) {
   return {.name = name, .args = args(sprites), .inputs = inputs, .out = "合成完了:[out.bmp]\n",
-          .outputs = {{"out.bmp", expected}}, .absent = {kLog}};
+          .outputs = {{"out.bmp", expected}}, .absent = {kAlertLog}};
 }
 // A failing run: its lines, and the words AlertPane gets ("" when it is not
 // started). An existing out.bmp stays as it was; otherwise there is none.
@@ -75,10 +60,10 @@ Case failing(const std::string& name, const std::vector<std::string>& arguments,
              const Bytes& printed, const Bytes& alert = "") {
   Case c{.name = name, .args = arguments, .inputs = inputs, .out = printed, .status = 1};
   if (alert.empty()) {
-    c.absent.push_back(kLog);
+    c.absent.push_back(kAlertLog);
   } else {
     c.out += kAlerted;
-    c.outputs.push_back({kLog, alert + "\n"});
+    c.outputs.push_back({kAlertLog, alert + "\n"});
   }
   bool had_output = false;
   for (const File& f : inputs) {
@@ -189,7 +174,7 @@ const Case kCases[] = {
     failing("a later sprite error leaves the output alone", args({"a.bmp", "0", "0", "b.bmp", "6", "0"}),
             plus(kInputs, {"out.bmp", "keep"}), "横がはみ出ます\n" + kClosing, "[エラー][横がはみ出ます]"),
     {.name = "background may be the output", .args = {"bg.bmp", "bg.bmp", "a.bmp", "1", "1"}, .inputs = kInputs,
-     .out = "合成完了:[bg.bmp]\n", .outputs = {{"bg.bmp", pasted(kBackground, kSpriteA, 1, 1)}}, .absent = {kLog}},
+     .out = "合成完了:[bg.bmp]\n", .outputs = {{"bg.bmp", pasted(kBackground, kSpriteA, 1, 1)}}, .absent = {kAlertLog}},
     // The output: AlertPane without the closing line.
     failing("output cannot be opened", {"bg.bmp", "no/out.bmp", "a.bmp", "0", "0"}, kInputs,
             "ファイルオープンエラー\nno/out.bmp\n", "[ファイルオープンエラー][no/out.bmp]"),

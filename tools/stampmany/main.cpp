@@ -24,7 +24,7 @@ constexpr const char kAlertHeading[] = "エラー";
 // the message as heading and the name as detail; the others show the
 // heading "エラー" and the message. The message loses its line end.
 constexpr std::initializer_list<const char*> kAlertedWithName = {
-    msg::kReadError, msg::kNotBmp, msg::kOpenError, msg::kImageSizeAbnormal, msg::kWriteFailed};
+    msg::kReadError, msg::kNotBmp, msg::kNotPlainBmp, msg::kOpenError, msg::kImageSizeAbnormal, msg::kWriteFailed};
 constexpr std::initializer_list<const char*> kAlertedAlone = {
     msg::kSpriteIsOutput, msg::kSticksOutSideways, msg::kSticksOutVertically};
 
