@@ -69,6 +69,14 @@ const Bytes kNotRiff = "RIFFデータではありません\n";
 const Bytes kNot44100 = "44.1KHzではありません\n";
 const Bytes kNot16Bit = "１６ビットデータではありません\n";
 const Bytes kNotStereo = "ステレオではありません\n";
+const Bytes kNotCanonical = "標準の44バイトヘッダのWAVではありません\n";
+
+// Layouts that pass the five tests but keep their samples elsewhere than at
+// byte 44, or are not PCM.
+const Bytes kListChunk = kWav.substr(0, 36) + "LIST" + le(4, 4) + "INFO" + kWav.substr(36);
+const Bytes kFormat18 = kWav.substr(0, 16) + le(18, 4) + kWav.substr(20, 16) + le(0, 2) + kWav.substr(36);
+const Bytes kFormat40 = kWav.substr(0, 16) + le(40, 4) + le(0xFFFE, 2) + kWav.substr(22, 14) + le(22, 2) + le(16, 2) +
+                        le(3, 4) + Bytes(16, 'g') + kWav.substr(36);
 
 const Case kCases[] = {
     // Arguments: the name lines come before any check.
@@ -103,9 +111,13 @@ const Case kCases[] = {
     refused("bits read as two bytes", "0", "60", kNot16Bit, with_bytes(kWav, 35, "\1")),
     refused("empty file", "0", "60", kNotWave, ""),
     refused("file ending before the bits field", "0", "60", kNot16Bit, kWav.substr(0, 34)),
-    trim("file of 36 bytes passes with zeros after it", 0, 48,
-         kWav.substr(0, 4) + le(40, 4) + kWav.substr(8, 28) + Bytes(4, '\0') + le(4, 4) + Bytes(4, '\0'),
-         kWav.substr(0, 36)),
+    refused("file ending before the data chunk", "0", "60", kNotCanonical, kWav.substr(0, 36)),
+    // The layout, after the five tests.
+    refused("a LIST chunk before the data", "0", "60", kNotCanonical, kListChunk),
+    refused("an 18-byte format chunk", "0", "60", kNotCanonical, kFormat18),
+    refused("a 40-byte extensible format chunk", "0", "60", kNotCanonical, kFormat40),
+    refused("format tag 3", "0", "60", kNotCanonical, with_bytes(kWav, 20, le(3, 2))),
+    refused("the rate is tested before the layout", "0", "60", kNot44100, with_bytes(kListChunk, 24, le(48000, 4))),
     // The trim.
     trim("H 0 and T N keeps the data and sets both sizes", 0, 60, header_for(60) + kData),
     trim("H 4 drops the first frame", 4, 56, header_for(56) + "EFGHIJKLMNOP"),

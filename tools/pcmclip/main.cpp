@@ -9,6 +9,7 @@
 
 #include "console.h"
 #include "huge_pages.h"
+#include "little_endian.h"
 #include "messages.h"
 
 namespace {
@@ -27,6 +28,7 @@ constexpr const char kNotRiff[] = "RIFFデータではありません\n";
 constexpr const char kNot44100[] = "44.1KHzではありません\n";
 constexpr const char kNot16Bit[] = "１６ビットデータではありません\n";
 constexpr const char kNotStereo[] = "ステレオではありません\n";
+constexpr const char kNotCanonical[] = "標準の44バイトヘッダのWAVではありません\n";
 constexpr const char kInputSizeLine[] = "入力データサイズ:%d　バイト\n";
 constexpr const char kHeadCutLine[] = "カットする頭のバイト数:%d バイト\n";
 constexpr const char kTotalSizeLine[] = "全体のファイルサイズ:%d バイト\n";
@@ -42,6 +44,9 @@ constexpr unsigned char kWave[] = {'W', 'A', 'V', 'E'};
 constexpr unsigned char kRate44100[] = {0x44, 0xAC, 0x00, 0x00};
 constexpr unsigned char kBits16[] = {0x10, 0x00};
 constexpr unsigned char kChannels2[] = {0x02, 0x00};
+// The canonical layout: a 16-byte PCM format chunk, then the data chunk.
+constexpr unsigned char kFormatChunk[] = {'f', 'm', 't', ' ', 0x10, 0x00, 0x00, 0x00, 0x01, 0x00};
+constexpr unsigned char kDataChunk[] = {'d', 'a', 't', 'a'};
 
 // Both buffers are static and zero at start. A run writes only the input
 // bytes it reads and the 44 header bytes of the output; the rest of the
@@ -79,19 +84,17 @@ bool input_holds(std::size_t at, const unsigned char (&expected)[n]) {
   return std::memcmp(input_buffer + at, expected, n) == 0;
 }
 
-// The five header tests, in this order; a file shorter than a field is
-// tested against the zero bytes after its end.
+// The five header tests, in this order, then the layout: the data must
+// really start at byte 44, or the trim would cut and relabel the wrong
+// bytes (an extra chunk, a longer format chunk, samples that are not PCM).
+// A file shorter than a field is tested against the zero bytes after its end.
 void check_header_or_fail() {
   if (!input_holds(8, kWave)) fail(kNotWave);
   if (!input_holds(0, kRiff)) fail(kNotRiff);
   if (!input_holds(24, kRate44100)) fail(kNot44100);
   if (!input_holds(34, kBits16)) fail(kNot16Bit);
   if (!input_holds(22, kChannels2)) fail(kNotStereo);
-}
-
-void put_le32(unsigned char* at, std::int32_t value) {
-  const auto bits = static_cast<std::uint32_t>(value);
-  for (int i = 0; i < 4; ++i) at[i] = static_cast<unsigned char>(bits >> (8 * i));
+  if (!input_holds(12, kFormatChunk) || !input_holds(36, kDataChunk)) fail(kNotCanonical);
 }
 
 struct Span {
@@ -108,8 +111,8 @@ struct Layout {
 
 Layout build_output(std::int32_t input_size, std::int32_t head_cut, std::int32_t total_size) {
   std::memcpy(output_buffer, input_buffer, kHeaderSize);
-  put_le32(output_buffer + 4, total_size - 8);
-  put_le32(output_buffer + 40, total_size - 44);
+  write_le32(output_buffer + 4, std::int64_t{total_size} - 8);
+  write_le32(output_buffer + 40, std::int64_t{total_size} - 44);
 
   const std::int64_t header = std::min<std::int64_t>(kHeaderSize, total_size);
   const std::int64_t first_sample = kHeaderSize + head_cut;
