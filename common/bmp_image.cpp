@@ -3,16 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
-#include "huge_pages.h"
 #include "little_endian.h"
 #include "messages.h"
 
 namespace {
-// Padded to whole huge pages, like BmpImage.
-struct alignas(2097152) OutputStreamBuffer {
-  char bytes[kOutputStreamBufferSize];
-} output_stream_buffer;
-
 // Header fields beyond the size, at their offsets in the file.
 constexpr std::size_t kPixelDataOffsetField = 10;
 constexpr std::size_t kBitsPerPixelField = 28;
@@ -66,17 +60,6 @@ void copy_image(const BmpImage& from, BmpImage& to) {
   to.dirty_length = from.dirty_length;
 }
 
-SaveResult save_bytes(const char* name, const unsigned char* bytes, std::size_t length) {
-  std::FILE* file = std::fopen(name, "wb");
-  if (file == nullptr) return SaveResult::CannotOpen;
-  advise_huge_pages(&output_stream_buffer, sizeof output_stream_buffer);
-  std::setvbuf(file, output_stream_buffer.bytes, _IOFBF, kOutputStreamBufferSize);
-  const bool written = std::fwrite(bytes, 1, length, file) == length;
-  const bool flushed = std::fflush(file) == 0;
-  const bool closed = std::fclose(file) == 0;
-  return written && flushed && closed ? SaveResult::Saved : SaveResult::WriteFailed;
-}
-
 void load_bmp_or_fail(const FileName& name, BmpImage& image) {
   if (!load_image(name.text, image)) fail_with_name(msg::kReadError, name.text);
   if (!has_bmp_signature(image)) fail_with_name(msg::kNotBmp, name.text);
@@ -93,9 +76,13 @@ void check_fits_buffer_or_fail(const BmpImage& image, const char* name) {
   if (!fits_buffer(image_width(image), image_height(image))) fail_with_name(msg::kImageSizeAbnormal, name);
 }
 
+void check_not_same_file_or_fail(const FileName& output, const char* input) {
+  if (is_same_file(output.text, input)) fail_with_name(msg::kOutputIsInput, output.text);
+}
+
 void save_image_or_fail(const FileName& name, const BmpImage& image) {
   const std::int64_t length = image_length(image_width(image), image_height(image));
-  const SaveResult result = save_bytes(name.text, image.bytes, static_cast<std::size_t>(length));
+  const SaveResult result = save_file(name.text, {{image.bytes, static_cast<std::size_t>(length)}});
   if (result == SaveResult::CannotOpen) fail_with_name(msg::kOpenError, name.text);
   if (result == SaveResult::WriteFailed) fail_with_name(msg::kWriteFailed, name.text);
 }

@@ -6,17 +6,20 @@
 #include <cstdint>
 
 #include "console.h"
+#include "huge_pages.h"
+#include "output_file.h"
 
 inline constexpr std::size_t kBmpCapacity = 6221824;  // 0x5EF000: a 1920x1080 picture and 970 bytes
 inline constexpr std::size_t kBmpHeaderSize = 54;
-inline constexpr std::size_t kOutputStreamBufferSize = 3145728;  // 0x300000
 
-// Aligned to 2 MiB so that the buffer can be backed by huge pages.
-struct alignas(2097152) BmpImage {
-  unsigned char bytes[kBmpCapacity];
+struct alignas(kHugePageAlignment) BmpImage {
   // How far the buffer may hold non-zero bytes; everything after is zero.
   std::size_t dirty_length;
+  // Last, so that nothing of the object follows it.
+  unsigned char bytes[kBmpCapacity];
 };
+static_assert(kHugePageAlignment != 0 || sizeof(BmpImage) == sizeof(std::size_t) + kBmpCapacity,
+              "no padding after the bytes, where an overrun would go unnoticed");
 
 // Reads the named file into the buffer with one block read, cut at the
 // capacity; every byte after the file's end reads as zero, also when the
@@ -47,11 +50,6 @@ std::size_t pixel_offset(std::int32_t width, std::int32_t height, std::int32_t x
 // Copies the whole buffer, header included.
 void copy_image(const BmpImage& from, BmpImage& to);
 
-enum class SaveResult { Saved, CannotOpen, WriteFailed };
-// Writes the first length bytes through the fully buffered output stream;
-// a short write or a failing flush or close is WriteFailed.
-SaveResult save_bytes(const char* name, const unsigned char* bytes, std::size_t length);
-
 // The usual steps with their failure exits.
 // Load, signature and layout check: "ファイルリードエラー", "BMPデータではありません"
 // or "24ビット非圧縮BMP（ヘッダ54バイト）ではありません".
@@ -60,6 +58,9 @@ void load_bmp_or_fail(const FileName& name, BmpImage& image);
 void check_readable_or_fail(const FileName& name);
 // "画像サイズが異常です" unless the picture in the buffer fits it.
 void check_fits_buffer_or_fail(const BmpImage& image, const char* name);
-// Writes the picture's image length: "ファイルオープンエラー" or
-// "ファイルの書き込みに失敗しました" on failure.
+// "出力ファイルが入力ファイルと同じです" with the output's name when the output
+// would replace the input, a file the run reads (see is_same_file).
+void check_not_same_file_or_fail(const FileName& output, const char* input);
+// Writes the picture's image length (see save_file): "ファイルオープンエラー"
+// or "ファイルの書き込みに失敗しました" on failure.
 void save_image_or_fail(const FileName& name, const BmpImage& image);

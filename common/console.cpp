@@ -1,5 +1,6 @@
 #include "console.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,7 +14,21 @@ FailureEpilogue failure_epilogue = nullptr;
   if (failure_epilogue != nullptr) failure_epilogue(message, name);
   std::exit(1);
 }
+
+bool output_checked_at_exit = false;
+
+void check_standard_output() {
+  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) std::_Exit(1);
+}
 }  // namespace
+
+void start_run() {
+#ifdef SIGXFSZ
+  std::signal(SIGXFSZ, SIG_IGN);
+#endif
+  // Once, also when a fuzz driver runs the program many times in one process.
+  if (!output_checked_at_exit) output_checked_at_exit = std::atexit(check_standard_output) == 0;
+}
 
 // Messages are printf formats by design (a stored "%%" prints as "%"); they
 // are constants of the program, never text from outside.

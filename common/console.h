@@ -22,6 +22,13 @@ struct FileName {
   char text[kFileNameCapacity];
 };
 
+// The first step of every program. An over-limit write (a file-size limit)
+// then fails like any other write instead of ending the program without a
+// word, and standard output is flushed and checked when the process ends:
+// a message that could not be written makes the exit status 1, on success
+// too.
+void start_run();
+
 // Prints a message; the message is a printf format.
 void print_message(const char* message);
 // Prints a message, then the name on a line of its own.

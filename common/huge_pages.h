@@ -6,4 +6,14 @@
 
 #include <cstddef>
 
+// The alignment of large static buffers, so that whole huge pages back them.
+// Sanitizer and fuzz builds give them their natural alignment (alignas(0)
+// has no effect): the padding an over-aligned object carries would hide an
+// overrun past its end from the sanitizer.
+#if defined(ASSETTOOLS_EXACT_BUFFERS)
+inline constexpr std::size_t kHugePageAlignment = 0;
+#else
+inline constexpr std::size_t kHugePageAlignment = 2097152;
+#endif
+
 void advise_huge_pages(void* buffer, std::size_t size);

@@ -10,6 +10,7 @@ inline constexpr const char kNotPlainBmp[] = "24ビット非圧縮BMP（ヘッ�
 inline constexpr const char kOpenError[] = "ファイルオープンエラー\n";
 inline constexpr const char kWriteFailed[] = "ファイルの書き込みに失敗しました\n";
 inline constexpr const char kImageSizeAbnormal[] = "画像サイズが異常です\n";
+inline constexpr const char kOutputIsInput[] = "出力ファイルが入力ファイルと同じです\n";
 inline constexpr const char kNameTooLong[] = "ファイル名が長すぎます\n";
 
 inline constexpr const char kXInvalid[] = "Xが異常です[%s]\n";

@@ -55,6 +55,10 @@ LayoutCase refused(const std::string& tool, const std::string& name, std::vector
                  .absent = std::move(absent)}};
 }
 // stampmany also shows the message as heading and the name as detail.
+LayoutCase with_output(LayoutCase c, const File& output) {
+  c.c.outputs.push_back(output);
+  return c;
+}
 LayoutCase alerted(LayoutCase c, const std::string& name) {
   c.c.out += kAlerted;
   c.c.outputs.push_back({kAlertLog, "[" + kNotPlainBmp.substr(0, kNotPlainBmp.size() - 1) + "][" + name + "]\n"});
@@ -79,9 +83,10 @@ const LayoutCase kCases[] = {
             "sp.bmp"),
     refused("tintswap", "bit fields in file mode", {"-F", "pic.bmp", "t.txt"},
             {{"pic.bmp", bit_fields(kPicture)}, {"t.txt", ""}}, kNotPlainBmp + "pic.bmp\n", {"pic.bm"}),
-    refused("tintswap", "32 bits in list mode aborts the list", {"-L", "list.txt", "t.txt"},
-            {{"list.txt", "a.bmp\nb.bmp\n"}, {"t.txt", ""}, {"a.bmp", kPicture}, {"b.bmp", bits32(kPicture)}},
-            "a.bmp\nb.bmp\n" + kNotPlainBmp + "b.bmp\n" + kListAborted, {"b.bm"}),
+    with_output(refused("tintswap", "32 bits in list mode aborts the list", {"-L", "list.txt", "t.txt"},
+                        {{"list.txt", "a.bmp\nb.bmp\n"}, {"t.txt", ""}, {"a.bmp", kPicture}, {"b.bmp", bits32(kPicture)}},
+                        "a.bmp\nb.bmp\n" + kNotPlainBmp + "b.bmp\n" + kListAborted, {"b.bm"}),
+                {"a.bm", kPicture}),
     refused("keyshade", "32 bits before the size check", {"k.bmp", "0", "0", kMap},
             {{"k.bmp", bits32(with_le32(kPicture, 22, -8))}}, kNotPlainBmp + "k.bmp\n", {"k.bm"}),
     refused("tagburn", "picture with a 124-byte header", {"pic.bmp", "1"},

@@ -1,9 +1,13 @@
 #include "harness.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <set>
 
 #include <cstdio>
 #include <cstdlib>
@@ -44,6 +48,12 @@ Bytes TempDir::read(const std::string& name) const {
   return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
+std::vector<std::string> TempDir::names() const {
+  std::vector<std::string> found;
+  for (const auto& entry : std::filesystem::directory_iterator(path_)) found.push_back(entry.path().filename());
+  return found;
+}
+
 bool TempDir::exists(const std::string& name) const {
   struct stat info;
   return lstat((path_ + "/" + name).c_str(), &info) == 0;
@@ -52,7 +62,7 @@ bool TempDir::exists(const std::string& name) const {
 std::string tool_path(const std::string& tool) { return std::string(TOOLS_DIR) + "/" + tool; }
 
 RunResult run_tool(const std::string& tool, const std::vector<std::string>& args, const std::string& dir,
-                   const std::vector<std::string>& environment) {
+                   const RunOptions& options) {
   const std::string path = tool_path(tool);
   std::vector<char*> argv;
   argv.push_back(const_cast<char*>(path.c_str()));
@@ -63,23 +73,29 @@ RunResult run_tool(const std::string& tool, const std::vector<std::string>& args
   if (pipe(pipe_ends) != 0) throw std::runtime_error("pipe failed");
   const pid_t child = fork();
   if (child == 0) {
-    dup2(pipe_ends[1], STDOUT_FILENO);
+    dup2(options.stdout_full ? open("/dev/full", O_WRONLY) : pipe_ends[1], STDOUT_FILENO);
     close(pipe_ends[0]);
     close(pipe_ends[1]);
     if (chdir(dir.c_str()) != 0) _exit(127);
-    for (const std::string& entry : environment) putenv(const_cast<char*>(entry.c_str()));
+    for (const std::string& entry : options.environment) putenv(const_cast<char*>(entry.c_str()));
+    if (options.file_size_limit > 0) {
+      const rlimit limit{static_cast<rlim_t>(options.file_size_limit), static_cast<rlim_t>(options.file_size_limit)};
+      if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(127);
+    }
     execv(path.c_str(), argv.data());
     _exit(127);
   }
   close(pipe_ends[1]);
-  RunResult result{{}, -1};
+  RunResult result{{}, -1, 0};
   char chunk[65536];
   ssize_t n;
   while ((n = read(pipe_ends[0], chunk, sizeof chunk)) > 0) result.out.append(chunk, static_cast<std::size_t>(n));
   close(pipe_ends[0]);
   int status = 0;
-  waitpid(child, &status, 0);
+  rusage usage{};
+  wait4(child, &status, 0, &usage);
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  result.max_rss_kib = usage.ru_maxrss;
   return result;
 }
 
@@ -107,17 +123,38 @@ std::string first_difference(const Bytes& actual, const Bytes& expected) {
 
 void check_case(const std::string& tool, const Case& c) {
   TempDir dir;
-  for (const File& f : c.inputs) dir.write(f.name, f.bytes);
-  for (const Link& l : c.links) ASSERT_EQ(symlink(l.target.c_str(), (dir.path() + "/" + l.name).c_str()), 0);
-  const RunResult run = run_tool(tool, c.args, dir.path());
+  std::set<std::string> expected_names;
+  for (const File& f : c.inputs) {
+    dir.write(f.name, f.bytes);
+    if (f.mode != 0) ASSERT_EQ(chmod((dir.path() + "/" + f.name).c_str(), f.mode), 0);
+    expected_names.insert(f.name);
+  }
+  for (const Link& l : c.links) {
+    ASSERT_EQ(symlink(l.target.c_str(), (dir.path() + "/" + l.name).c_str()), 0);
+    expected_names.insert(l.name);
+  }
+  const RunResult run = run_tool(tool, c.args, dir.path(), c.run);
   EXPECT_EQ(run.out, c.out) << "stdout " << hex(run.out) << "\nwanted " << hex(c.out);
   EXPECT_EQ(run.status, c.status);
   for (const File& f : c.outputs) {
     ASSERT_TRUE(dir.exists(f.name)) << f.name << " was not written";
     const Bytes actual = dir.read(f.name);
     EXPECT_TRUE(actual == f.bytes) << f.name << ": " << first_difference(actual, f.bytes);
+    struct stat info;
+    if (f.mode != 0 && stat((dir.path() + "/" + f.name).c_str(), &info) == 0) {
+      EXPECT_EQ(info.st_mode & 07777, f.mode) << f.name << " permission bits";
+    }
+    expected_names.insert(f.name);
   }
   for (const std::string& name : c.absent) EXPECT_FALSE(dir.exists(name)) << name << " should not exist";
+  for (const Link& l : c.links) {
+    char target[4096];
+    const ssize_t length = readlink((dir.path() + "/" + l.name).c_str(), target, sizeof target);
+    EXPECT_EQ(std::string(target, length > 0 ? static_cast<std::size_t>(length) : 0), l.target)
+        << l.name << " is no longer the same link";
+  }
+  for (const std::string& name : dir.names())
+    EXPECT_TRUE(expected_names.count(name) == 1) << name << " was left in the folder";
 }
 
 std::int32_t le32_at(const Bytes& file, std::size_t at) {

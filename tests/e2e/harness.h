@@ -15,6 +15,7 @@ using Bytes = std::string;
 struct File {
   std::string name;
   Bytes bytes;
+  unsigned mode = 0;  // permission bits to give an input or expect of an output; 0: as created
 };
 
 struct Link {
@@ -22,8 +23,17 @@ struct Link {
   std::string target;
 };
 
+// How a tool is run, besides its arguments and folder.
+struct RunOptions {
+  std::vector<std::string> environment = {};  // extra "NAME=value" entries
+  std::int64_t file_size_limit = 0;           // bytes a written file may reach; 0: no limit
+  bool stdout_full = false;                   // standard output on /dev/full instead of captured
+};
+
 // One row of a tool's table: the command line, the files in its folder, and
-// what must come of it.
+// what must come of it. Besides what a row names, every case checks that
+// each link is still the same link afterwards and that the folder holds
+// nothing but the row's files (no temporary or partial file left behind).
 struct Case {
   std::string name = {};
   std::vector<std::string> args = {};
@@ -33,6 +43,7 @@ struct Case {
   std::vector<File> outputs = {};        // files that must exist afterwards with these bytes
   std::vector<std::string> absent = {};  // files that must not exist afterwards
   std::vector<Link> links = {};          // symbolic links made before the run
+  RunOptions run = {};
 };
 
 inline void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
@@ -41,6 +52,7 @@ std::string case_name(const Case& c);
 struct RunResult {
   Bytes out;
   int status;
+  long max_rss_kib;  // peak resident memory of the run
 };
 
 // A fresh folder under the system's temporary folder, removed afterwards.
@@ -54,15 +66,16 @@ class TempDir {
   void write(const std::string& name, const Bytes& bytes) const;
   Bytes read(const std::string& name) const;
   bool exists(const std::string& name) const;
+  // Every name in the folder.
+  std::vector<std::string> names() const;
 
  private:
   std::string path_;
 };
 
-// Runs build/bin/<tool> with the arguments, in the folder, with the extra
-// environment entries ("NAME=value") added.
+// Runs build/bin/<tool> with the arguments, in the folder.
 RunResult run_tool(const std::string& tool, const std::vector<std::string>& args, const std::string& dir,
-                   const std::vector<std::string>& environment = {});
+                   const RunOptions& options = {});
 std::string tool_path(const std::string& tool);
 
 // Sets up the case's folder, runs the tool and checks every expectation.

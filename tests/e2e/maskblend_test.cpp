@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "blend_reference.h"
 #include "harness.h"
 
@@ -137,12 +139,56 @@ const Case kCases[] = {
      .inputs = kInputs, .out = "ファイルオープンエラー\nno/out.bmp\n", .status = 1},
     {.name = "failed write is reported", .args = args("0", "0"), .inputs = kInputs,
      .out = "ファイルの書き込みに失敗しました\nout.bmp\n", .status = 1, .links = {{"out.bmp", "/dev/full"}}},
+    // Replacing the output: whole or not at all.
+    {.name = "a failed write leaves the earlier output whole", .args = args("0", "0"),
+     .inputs = {kInputs[0], kInputs[1], kInputs[2], {"out.bmp", "good"}},
+     .out = "ファイルの書き込みに失敗しました\nout.bmp\n", .status = 1, .outputs = {{"out.bmp", "good"}},
+     .run = {.file_size_limit = 100}},
+    {.name = "a link stays a link and its target is replaced", .args = args("0", "0"),
+     .inputs = {kInputs[0], kInputs[1], kInputs[2], {"real.bmp", "old"}}, .out = with(kDone, "out.bmp"),
+     .outputs = {{"real.bmp", reference_blend(kBackground, kSprite, kAlpha, 0, 0)}},
+     .links = {{"out.bmp", "real.bmp"}}},
+    {.name = "an existing output keeps its permission bits", .args = args("0", "0"),
+     .inputs = {kInputs[0], kInputs[1], kInputs[2], {"out.bmp", "old", 0604}}, .out = with(kDone, "out.bmp"),
+     .outputs = {{"out.bmp", reference_blend(kBackground, kSprite, kAlpha, 0, 0), 0604}}},
+    {.name = "a lost completion message fails the run", .args = args("0", "0"), .inputs = kInputs, .status = 1,
+     .outputs = {{"out.bmp", reference_blend(kBackground, kSprite, kAlpha, 0, 0)}}, .run = {.stdout_full = true}},
     {.name = "a failed check leaves an existing output alone", .args = args("4", "0"),
      .inputs = {kInputs[0], kInputs[1], kInputs[2], {"out.bmp", "keep"}}, .out = "横がはみ出ます\n", .status = 1,
      .outputs = {{"out.bmp", "keep"}}},
     {.name = "name of 1024 bytes is refused", .args = {kLongName, "sp.bmp", "al.bmp", "out.bmp", "0", "0"},
      .out = "ファイル名が長すぎます\n" + kLongName + "\n", .status = 1},
 };
+
+// Two runs writing one output at once: the output is always the whole
+// result of one of them, never a mix.
+TEST(MaskblendConcurrent, TwoRunsToOneOutputLeaveOneWholeResult) {
+  // Files larger than any one write buffer; an opaque sprite over half the
+  // background, at the top or at the bottom.
+  const Rgb ground{10, 20, 30}, paint{200, 100, 0};
+  auto rows = [](Rgb c, int count) {
+    const Bytes pixel{static_cast<char>(c.b), static_cast<char>(c.g), static_cast<char>(c.r)};
+    Bytes row;
+    for (int x = 0; x < 1920; ++x) row += pixel;
+    Bytes all;
+    for (int y = 0; y < count; ++y) all += row;
+    return all;
+  };
+  const Bytes header = bmp_header(1920, 1080), half_header = bmp_header(1920, 540);
+  TempDir dir;
+  dir.write("bg.bmp", header + rows(ground, 1080));
+  dir.write("sp.bmp", half_header + rows(paint, 540));
+  dir.write("al.bmp", half_header + rows({255, 255, 255}, 540));
+  const Bytes top = header + rows(ground, 540) + rows(paint, 540);  // rows are stored bottom-up
+  const Bytes bottom = header + rows(paint, 540) + rows(ground, 540);
+  for (int round = 0; round < 20; ++round) {
+    std::thread other([&] { run_tool("maskblend", args("0", "540"), dir.path()); });
+    run_tool("maskblend", args("0", "0"), dir.path());
+    other.join();
+    const Bytes result = dir.read("out.bmp");
+    ASSERT_TRUE(result == top || result == bottom) << "round " << round << ": not the whole result of one run";
+  }
+}
 
 class Maskblend : public testing::TestWithParam<Case> {};
 TEST_P(Maskblend, Case) { check_case("maskblend", GetParam()); }

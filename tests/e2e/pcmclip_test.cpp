@@ -1,7 +1,3 @@
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -70,6 +66,13 @@ const Bytes kNot44100 = "44.1KHzではありません\n";
 const Bytes kNot16Bit = "１６ビットデータではありません\n";
 const Bytes kNotStereo = "ステレオではありません\n";
 const Bytes kNotCanonical = "標準の44バイトヘッダのWAVではありません\n";
+
+// 5,000 bytes of samples.
+const Bytes kLong = wav_header(0, 0) + [] {
+  Bytes data;
+  for (int i = 0; i < 5000; ++i) data += static_cast<char>('a' + i % 26);
+  return data;
+}();
 
 // Layouts that pass the five tests but keep their samples elsewhere than at
 // byte 44, or are not PCM.
@@ -142,6 +145,13 @@ const Case kCases[] = {
     {.name = "failed write of a few bytes is not reported as success", .args = {"song.wav", "0", "6"},
      .inputs = kInput, .out = kNames + sizes(60, 0, 6) + "ファイルの書き込みに失敗しました\n", .status = 1,
      .links = {{"song.wa", "/dev/full"}}},
+    {.name = "a write beyond the file-size limit leaves the old output whole", .args = {"song.wav", "0", "5044"},
+     .inputs = {{"song.wav", kLong}, {"song.wa", "old"}},
+     .out = kNames + sizes(5044, 0, 5044) + "ファイルの書き込みに失敗しました\n", .status = 1,
+     .outputs = {{"song.wa", "old"}}, .run = {.file_size_limit = 1000}},
+    {.name = "a failed new output leaves no file", .args = {"song.wav", "0", "5044"}, .inputs = {{"song.wav", kLong}},
+     .out = kNames + sizes(5044, 0, 5044) + "ファイルの書き込みに失敗しました\n", .status = 1, .absent = {"song.wa"},
+     .run = {.file_size_limit = 1000}},
     {.name = "T at the output buffer size", .args = {"song.wav", "0", "104857600"}, .inputs = kInput,
      .out = kNames + sizes(60, 0, 104857600) + done(104857600), .links = {{"song.wa", "/dev/null"}}},
 };
@@ -188,50 +198,13 @@ TEST(PcmclipBuffer, DataOfAFullBufferIsCutAtItsEnd) {
   EXPECT_EQ(dir.read("big.wa"), header_for(48) + Bytes("\0Y\0\0", 4));
 }
 
-struct LimitedRun {
-  int status;
-  long max_rss_kib;
-};
-// Runs pcmclip with a limit on the size of files it writes (SIGXFSZ ignored,
-// so that a write beyond it fails with EFBIG) and reports its peak memory.
-LimitedRun run_limited(const std::vector<std::string>& args, const std::string& dir, rlim_t file_limit) {
-  const std::string path = tool_path("pcmclip");
-  std::vector<char*> argv{const_cast<char*>(path.c_str())};
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  const pid_t child = fork();
-  if (child == 0) {
-    const int quiet = open("/dev/null", O_WRONLY);
-    dup2(quiet, STDOUT_FILENO);
-    signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{file_limit, file_limit};
-    if (chdir(dir.c_str()) != 0 || setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(127);
-    execv(path.c_str(), argv.data());
-    _exit(127);
-  }
-  int status = 0;
-  rusage usage{};
-  wait4(child, &status, 0, &usage);
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, usage.ru_maxrss};
-}
-
-TEST(PcmclipWrite, BytesTheSystemTookStayWhenAWriteFailsPartWay) {
-  TempDir dir;
-  Bytes data;
-  for (int i = 0; i < 5000; ++i) data += static_cast<char>('a' + i % 26);
-  dir.write("song.wav", wav_header(0, 0) + data);
-  const LimitedRun run = run_limited({"song.wav", "0", "5044"}, dir.path(), 1000);
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(dir.read("song.wa"), (header_for(5044) + data).substr(0, 1000));
-}
-
 TEST(PcmclipMemory, SmallInputTouchesLittleOfTheBuffers) {
 #if defined(__SANITIZE_ADDRESS__)
   GTEST_SKIP() << "the sanitizer runtime has a large footprint of its own";
 #endif
   TempDir dir;
   write_sized(dir, "song.wav", header_for(0), 1 << 20);
-  const LimitedRun run = run_limited({"song.wav", "0", "2097152"}, dir.path(), RLIM_INFINITY);
+  const RunResult run = run_tool("pcmclip", {"song.wav", "0", "2097152"}, dir.path());
   EXPECT_EQ(run.status, 0);
   EXPECT_LT(run.max_rss_kib, 8 * 1024);
 }

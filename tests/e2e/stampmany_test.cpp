@@ -175,6 +175,13 @@ const Case kCases[] = {
             plus(kInputs, {"out.bmp", "keep"}), "横がはみ出ます\n" + kClosing, "[エラー][横がはみ出ます]"),
     {.name = "background may be the output", .args = {"bg.bmp", "bg.bmp", "a.bmp", "1", "1"}, .inputs = kInputs,
      .out = "合成完了:[bg.bmp]\n", .outputs = {{"bg.bmp", pasted(kBackground, kSpriteA, 1, 1)}}, .absent = {kAlertLog}},
+    [] {
+      Case c = failing("background as output stays whole when the write fails", {"bg.bmp", "bg.bmp", "a.bmp", "1", "1"},
+                       kInputs, "ファイルの書き込みに失敗しました\nbg.bmp\n", "[ファイルの書き込みに失敗しました][bg.bmp]");
+      c.outputs.push_back(kInputs[0]);
+      c.run.file_size_limit = 100;
+      return c;
+    }(),
     // The output: AlertPane without the closing line.
     failing("output cannot be opened", {"bg.bmp", "no/out.bmp", "a.bmp", "0", "0"}, kInputs,
             "ファイルオープンエラー\nno/out.bmp\n", "[ファイルオープンエラー][no/out.bmp]"),
@@ -215,7 +222,7 @@ INSTANTIATE_TEST_SUITE_P(Table, Stampmany, testing::ValuesIn(kCases),
 TEST(StampmanyAlertPane, MissingProgramChangesNothingElse) {
   TempDir dir, empty;
   dir.write("bg.bmp", kBackground);
-  const RunResult run = run_tool("stampmany", args({"c.bmp", "0", "0"}), dir.path(), {"PATH=" + empty.path()});
+  const RunResult run = run_tool("stampmany", args({"c.bmp", "0", "0"}), dir.path(), {.environment = {"PATH=" + empty.path()}});
   EXPECT_EQ(run.out, kReadError + "c.bmp\n" + kClosing);
   EXPECT_EQ(run.status, 1);
   EXPECT_FALSE(dir.exists("out.bmp"));

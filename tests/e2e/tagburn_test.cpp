@@ -128,6 +128,9 @@ const Case kCases[] = {
     // Output.
     {.name = "one-byte name gives an empty output name", .args = {"x", "1"}, .inputs = {kSheet1, {"x", picture(7, 7)}},
      .out = "ファイルオープンエラー\n\n", .status = 1},
+    {.name = "a picture whose output is the sheet", .args = {"GXFont1Minimini.bmpX", "1"},
+     .inputs = {kSheet1, {"GXFont1Minimini.bmpX", picture(150, 7)}},
+     .out = "出力ファイルが入力ファイルと同じです\nGXFont1Minimini.bmp\n", .status = 1, .outputs = {kSheet1}},
     {.name = "failed write is reported", .args = {"pic.bmp", "1"}, .inputs = {kSheet1, kPic1},
      .out = "ファイルの書き込みに失敗しました\npic.bm\n", .status = 1, .links = {{"pic.bm", "/dev/full"}}},
 };

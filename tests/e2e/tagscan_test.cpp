@@ -82,6 +82,10 @@ const Case kCases[] = {
      .status = 1},
     // Reading.
     {.name = "Hello at the origin in mode 1", .args = args("1", "0", "0"), .inputs = {kSheet1, kHello}, .out = "Hello\n"},
+    {.name = "a result line that cannot be written fails the run", .args = args("1", "0", "0"),
+     .inputs = {kSheet1, kHello}, .status = 1, .run = {.stdout_full = true}},
+    {.name = "a failed run with a full standard output", .args = args("1", "0", "0"),
+     .inputs = {kSheet1, {"p.bmp", "GIF89a"}}, .status = 1, .run = {.stdout_full = true}},
     {.name = "empty offsets count as 0 and extra arguments are ignored", .args = {"p.bmp", "01", "", "", "9"},
      .inputs = {kSheet1, kHello}, .out = "Hello\n"},
     {.name = "mode 2 away from the origin", .args = args("2", "5", "3"),

@@ -84,6 +84,8 @@ const std::vector<std::string> kListArgs = {"-L", "list.txt", "t.txt"};
 const Bytes kShort = bmp(4, 2, [](int, int) { return kGreen; }).substr(0, 60);
 const Bytes kShortOut = kShort + Bytes(54 + 12 * 2 - 60, '\0');
 
+const Bytes kOutputIsInput = "出力ファイルが入力ファイルと同じです\n";
+
 const Case kCases[] = {
     // Command line.
     {.name = "two arguments give the usage", .args = {"-F", "pic.bmp"}, .out = kUsage, .status = 1},
@@ -202,6 +204,17 @@ const Case kCases[] = {
      .links = {{"b.bm", "/dev/full"}}},
     {.name = "listed output cannot be opened", .args = kListArgs, .inputs = list_mode("x\n", {{"x", kA}}),
      .out = "x\n" + kOpenError + "\n" + kAborted, .status = 1},
+    // No output replaces the table or the list, however its name is spelt.
+    {.name = "a listed name whose output is the list", .args = kListArgs,
+     .inputs = list_mode("a.bmp\nlist.txtX\n", {{"list.txtX", kA}}),
+     .out = "a.bmp\nlist.txtX\n" + kOutputIsInput + "list.txt\n" + kAborted, .status = 1,
+     .outputs = {{"list.txt", "a.bmp\nlist.txtX\n"}, {"a.bm", kAOut}}},
+    {.name = "a listed name whose output is the table by another path", .args = kListArgs,
+     .inputs = list_mode("./t.txtX\n", {{"t.txtX", kA}}),
+     .out = "./t.txtX\n" + kOutputIsInput + "./t.txt\n" + kAborted, .status = 1, .outputs = {{"t.txt", kRedToBlue}}},
+    {.name = "a picture whose output is the table", .args = {"-F", "t.txtX", "t.txt"},
+     .inputs = {{"t.txtX", kA}, {"t.txt", kRedToBlue}}, .out = kOutputIsInput + "t.txt\n", .status = 1,
+     .outputs = {{"t.txt", kRedToBlue}}},
     {.name = "short picture after a long one reads zeros", .args = kListArgs,
      .inputs = list_mode("a.bmp\ns.bmp\n", {{"s.bmp", kShort}}), .out = "a.bmp\ns.bmp\n" + kListDone,
      .outputs = {{"a.bm", kAOut}, {"s.bm", kShortOut}}},

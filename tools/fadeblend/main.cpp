@@ -13,6 +13,7 @@ constexpr const char kRatioInvalid[] = "透過率は[0‐100]で指定して下�
 }  // namespace
 
 int main(int argc, char** argv) {
+  start_run();
   if (argc - 1 < 7) usage_exit({kBanner, kUsage});
   const std::int32_t x = numeric_argument_or_fail(argv[5], msg::kXInvalid);
   const std::int32_t y = numeric_argument_or_fail(argv[6], msg::kYInvalid);

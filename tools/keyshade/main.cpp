@@ -116,6 +116,7 @@ void paint_keys(std::int32_t x, std::int32_t y, const char* map) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  start_run();
   if (argc - 1 < 4) usage_exit({kBanner, kUsageHeading, kUsage});
   const std::int32_t x = numeric_argument_or_fail(argv[2], kXInvalid);
   const std::int32_t y = numeric_argument_or_fail(argv[3], kYInvalid);

@@ -11,6 +11,7 @@ constexpr const char kUsage[] =
 }  // namespace
 
 int main(int argc, char** argv) {
+  start_run();
   if (argc - 1 < 6) usage_exit({kBanner, kUsage});
   const std::int32_t x = numeric_argument_or_fail(argv[5], msg::kXInvalid);
   const std::int32_t y = numeric_argument_or_fail(argv[6], msg::kYInvalid);

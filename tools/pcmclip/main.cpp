@@ -11,6 +11,7 @@
 #include "huge_pages.h"
 #include "little_endian.h"
 #include "messages.h"
+#include "output_file.h"
 
 namespace {
 constexpr const char kBanner[] = "音楽データトリミング pcmclip Version 0.90\n";
@@ -97,16 +98,11 @@ void check_header_or_fail() {
   if (!input_holds(12, kFormatChunk) || !input_holds(36, kDataChunk)) fail(kNotCanonical);
 }
 
-struct Span {
-  const unsigned char* bytes;
-  std::size_t length;
-};
-
 // The output file, T bytes: the input's header with both size fields set
 // from T, the sample data from byte 44 + H on, then zero bytes; cut at T.
 // Counted in 64 bits, so that no H or T can wrap a length.
 struct Layout {
-  Span header, samples, silence;
+  ByteSpan header, samples, silence;
 };
 
 Layout build_output(std::int32_t input_size, std::int32_t head_cut, std::int32_t total_size) {
@@ -124,23 +120,17 @@ Layout build_output(std::int32_t input_size, std::int32_t head_cut, std::int32_t
           {output_buffer + header + samples, static_cast<std::size_t>(silence)}};
 }
 
-// Writes the three parts in order with block writes straight to the file.
-// On a failure the bytes the system took stay in the file, as they would
-// one byte at a time; a failing close is a failed write too.
 void save_output_or_fail(const Layout& layout) {
-  std::FILE* file = std::fopen(output_name.text, "wb");
-  if (file == nullptr) fail_with_name(msg::kOpenError, output_name.text);
-  std::setvbuf(file, nullptr, _IONBF, 0);
-  bool written = true;
-  for (const Span& part : {layout.header, layout.samples, layout.silence}) {
-    if (written && part.length > 0) written = std::fwrite(part.bytes, 1, part.length, file) == part.length;
+  switch (save_file(output_name.text, {layout.header, layout.samples, layout.silence})) {
+    case SaveResult::Saved: return;
+    case SaveResult::CannotOpen: fail_with_name(msg::kOpenError, output_name.text);
+    case SaveResult::WriteFailed: fail(msg::kWriteFailed);
   }
-  const bool closed = std::fclose(file) == 0;
-  if (!written || !closed) fail(msg::kWriteFailed);
 }
 }  // namespace
 
 int main(int argc, char** argv) {
+  start_run();
   if (argc - 1 < 3) usage_exit({kBanner, kUsageTitle, kUsage});
   set_file_name(input_name, argv[1]);
   derive_output_name(output_name, argv[1], LineCut::Keep);

@@ -89,6 +89,7 @@ void stamp_sprite(const char* name, const char* x_text, const char* y_text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  start_run();
   if (argc - 1 < 5) usage_exit({kBanner, kUsage});
   if ((argc - 3) % 3 != 0) fail(kCountInvalid);
   set_failure_epilogue(report_failure);

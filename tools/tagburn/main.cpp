@@ -38,6 +38,7 @@ void draw_caption(const char* text, const CaptionMode& mode) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  start_run();
   if (argc - 1 < 2) usage_exit({kBanner, kUsage});
   const CaptionMode& mode = mode_argument_or_fail(argv[2]);
 
@@ -49,6 +50,7 @@ int main(int argc, char** argv) {
   draw_caption(input_name.text, mode);
 
   derive_output_name(output_name, input_name.text, LineCut::Keep);
+  check_not_same_file_or_fail(output_name, mode.sheet_name);
   save_image_or_fail(output_name, picture);
   std::printf(kInserted, argv[1]);
   return 0;

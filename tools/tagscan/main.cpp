@@ -42,6 +42,7 @@ int read_caption(std::int32_t ofs_x, std::int32_t ofs_y, const CaptionMode& mode
 }  // namespace
 
 int main(int argc, char** argv) {
+  start_run();
   if (argc - 1 < 4) usage_exit({kBanner, kUsage});
   const CaptionMode& mode = mode_argument_or_fail(argv[2]);
   const std::int32_t ofs_x = numeric_argument_or_fail(argv[3], kOfsXInvalid);

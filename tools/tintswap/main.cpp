@@ -76,11 +76,14 @@ void load_colour_table_or_fail(const char* name) {
   build_index(table, index);
 }
 
-// Load, checks, recolour and save of one picture; every failure ends the run.
-void convert_image() {
+// Load, checks, recolour and save of one picture; every failure ends the
+// run. The output never replaces the table, nor in list mode the list.
+void convert_image(Mode mode) {
   load_bmp_or_fail(input_name, image);
   check_fits_buffer_or_fail(image, input_name.text);
   recolour_image(index, image);
+  check_not_same_file_or_fail(output_name, table_name.text);
+  if (mode == Mode::List) check_not_same_file_or_fail(output_name, list_name.text);
   save_image_or_fail(output_name, image);
 }
 
@@ -91,7 +94,7 @@ void print_aborted(const char*, const char*) { print_message(kAborted); }
   check_readable_or_fail(input_name);  // before the table, so its diagnostics never hide this
   load_colour_table_or_fail(colour_table);
   derive_output_name(output_name, input_name.text, LineCut::Cut);
-  convert_image();
+  convert_image(Mode::File);
   std::printf(kConverted, output_name.text);
   std::exit(0);
 }
@@ -114,7 +117,7 @@ bool is_list_entry(const TextLine& listed) {
     set_file_name(input_name, line.text);
     cut_line(input_name.text);
     derive_output_name(output_name, input_name.text, LineCut::Keep);
-    convert_image();
+    convert_image(Mode::List);
   }
   // A list that could not be read to its end must not pass for a finished one.
   if (text_file_failed(list_file)) fail_with_name(msg::kReadError, list_name.text);
@@ -125,6 +128,7 @@ bool is_list_entry(const TextLine& listed) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  start_run();
   if (argc - 1 < 3) usage_exit({kBanner, kUsage, kUsageFile, kUsageList});
   switch (mode_of(argv[1])) {
     case Mode::File: run_file_mode(argv[2], argv[3]);
