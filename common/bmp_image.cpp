@@ -55,34 +55,39 @@ std::size_t pixel_offset(std::int32_t width, std::int32_t height, std::int32_t x
          3 * static_cast<std::size_t>(x);
 }
 
-void copy_image(const BmpImage& from, BmpImage& to) {
-  std::memcpy(to.bytes, from.bytes, kBmpCapacity);
-  to.dirty_length = from.dirty_length;
+const char* load_bmp(const FileName& name, BmpImage& image) {
+  if (!load_image(name.text, image)) return msg::kReadError;
+  if (!has_bmp_signature(image)) return msg::kNotBmp;
+  if (!has_plain_layout(image)) return msg::kNotPlainBmp;
+  return nullptr;
 }
 
-void load_bmp_or_fail(const FileName& name, BmpImage& image) {
-  if (!load_image(name.text, image)) fail_with_name(msg::kReadError, name.text);
-  if (!has_bmp_signature(image)) fail_with_name(msg::kNotBmp, name.text);
-  if (!has_plain_layout(image)) fail_with_name(msg::kNotPlainBmp, name.text);
-}
-
-void check_readable_or_fail(const FileName& name) {
+const char* check_readable(const FileName& name) {
   std::FILE* file = std::fopen(name.text, "rb");
-  if (file == nullptr) fail_with_name(msg::kReadError, name.text);
+  if (file == nullptr) return msg::kReadError;
   std::fclose(file);
+  return nullptr;
 }
 
-void check_fits_buffer_or_fail(const BmpImage& image, const char* name) {
-  if (!fits_buffer(image_width(image), image_height(image))) fail_with_name(msg::kImageSizeAbnormal, name);
+const char* check_fits_buffer(const BmpImage& image) {
+  return fits_buffer(image_width(image), image_height(image)) ? nullptr : msg::kImageSizeAbnormal;
 }
+
+const char* save_image(const FileName& name, const BmpImage& image) {
+  const std::int64_t length = image_length(image_width(image), image_height(image));
+  switch (save_file(name.text, {{image.bytes, static_cast<std::size_t>(length)}})) {
+    case SaveResult::Saved: return nullptr;
+    case SaveResult::CannotOpen: return msg::kOpenError;
+    case SaveResult::WriteFailed: return msg::kWriteFailed;
+  }
+  return msg::kWriteFailed;
+}
+
+void load_bmp_or_fail(const FileName& name, BmpImage& image) { fail_on(load_bmp(name, image), name.text); }
+void check_readable_or_fail(const FileName& name) { fail_on(check_readable(name), name.text); }
+void check_fits_buffer_or_fail(const BmpImage& image, const char* name) { fail_on(check_fits_buffer(image), name); }
+void save_image_or_fail(const FileName& name, const BmpImage& image) { fail_on(save_image(name, image), name.text); }
 
 void check_not_same_file_or_fail(const FileName& output, const char* input) {
   if (is_same_file(output.text, input)) fail_with_name(msg::kOutputIsInput, output.text);
-}
-
-void save_image_or_fail(const FileName& name, const BmpImage& image) {
-  const std::int64_t length = image_length(image_width(image), image_height(image));
-  const SaveResult result = save_file(name.text, {{image.bytes, static_cast<std::size_t>(length)}});
-  if (result == SaveResult::CannotOpen) fail_with_name(msg::kOpenError, name.text);
-  if (result == SaveResult::WriteFailed) fail_with_name(msg::kWriteFailed, name.text);
 }

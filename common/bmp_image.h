@@ -47,20 +47,24 @@ bool fits_buffer(std::int32_t width, std::int32_t height);
 // top edge. Only for pixels inside a picture that fits the buffer.
 std::size_t pixel_offset(std::int32_t width, std::int32_t height, std::int32_t x, std::int32_t y);
 
-// Copies the whole buffer, header included.
-void copy_image(const BmpImage& from, BmpImage& to);
-
-// The usual steps with their failure exits.
+// The usual steps. Each gives nullptr when it passes, or the message of its
+// failure, which the caller prints with the file's name; the _or_fail form
+// does that and ends the run (see fail_on).
 // Load, signature and layout check: "ファイルリードエラー", "BMPデータではありません"
 // or "24ビット非圧縮BMP（ヘッダ54バイト）ではありません".
+const char* load_bmp(const FileName& name, BmpImage& image);
 void load_bmp_or_fail(const FileName& name, BmpImage& image);
-// Existence check: open for reading and close at once.
+// Existence check, open for reading and close at once: "ファイルリードエラー".
+const char* check_readable(const FileName& name);
 void check_readable_or_fail(const FileName& name);
 // "画像サイズが異常です" unless the picture in the buffer fits it.
+const char* check_fits_buffer(const BmpImage& image);
 void check_fits_buffer_or_fail(const BmpImage& image, const char* name);
+// Writes the picture's image length (see save_file): "ファイルオープンエラー"
+// or "ファイルの書き込みに失敗しました".
+const char* save_image(const FileName& name, const BmpImage& image);
+void save_image_or_fail(const FileName& name, const BmpImage& image);
+
 // "出力ファイルが入力ファイルと同じです" with the output's name when the output
 // would replace the input, a file the run reads (see is_same_file).
 void check_not_same_file_or_fail(const FileName& output, const char* input);
-// Writes the picture's image length (see save_file): "ファイルオープンエラー"
-// or "ファイルの書き込みに失敗しました" on failure.
-void save_image_or_fail(const FileName& name, const BmpImage& image);

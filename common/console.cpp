@@ -9,10 +9,11 @@
 
 namespace {
 FailureEpilogue failure_epilogue = nullptr;
+std::jmp_buf* run_end_jump = nullptr;
 
-[[noreturn]] void end_failed_run(const char* message, const char* name) {
-  if (failure_epilogue != nullptr) failure_epilogue(message, name);
-  std::exit(1);
+[[noreturn]] void end_failed_run() {
+  if (failure_epilogue != nullptr) failure_epilogue();
+  end_run(1);
 }
 
 bool output_checked_at_exit = false;
@@ -41,33 +42,46 @@ void print_message_and_name(const char* message, const char* name) {
   std::printf(message);
   std::printf("%s\n", name);
 }
+
+void print_argument(const char* message, const char* text) { std::printf(message, text); }
+
+void fail_number(const char* message, int number) {
+  std::printf(message, number);
+  end_failed_run();
+}
 #pragma GCC diagnostic pop
+
+void end_run(int status) {
+  if (run_end_jump != nullptr) std::longjmp(*run_end_jump, status + 1);
+  std::exit(status);
+}
+
+void set_run_end_jump(std::jmp_buf* jump) { run_end_jump = jump; }
 
 void set_failure_epilogue(FailureEpilogue epilogue) { failure_epilogue = epilogue; }
 
 void fail(const char* message) {
   print_message(message);
-  end_failed_run(message, nullptr);
+  end_failed_run();
 }
 
 void fail_with_name(const char* message, const char* name) {
   print_message_and_name(message, name);
-  end_failed_run(message, name);
+  end_failed_run();
+}
+
+void fail_on(const char* failure, const char* name) {
+  if (failure != nullptr) fail_with_name(failure, name);
 }
 
 void fail_argument(const char* message, const char* text) {
-  std::printf(message, text);
-  end_failed_run(message, nullptr);
-}
-
-void fail_number(const char* message, int number) {
-  std::printf(message, number);
-  end_failed_run(message, nullptr);
+  print_argument(message, text);
+  end_failed_run();
 }
 
 void usage_exit(std::initializer_list<const char*> lines) {
   for (const char* line : lines) print_message(line);
-  std::exit(1);
+  end_run(1);
 }
 
 bool parse_numeric_argument(const char* text, std::int32_t& value) {
@@ -89,10 +103,15 @@ std::int32_t numeric_argument_or_fail(const char* text, const char* message) {
 
 bool same_name(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
 
-void set_file_name(FileName& buffer, const char* name) {
+bool copy_file_name(FileName& buffer, const char* name) {
   const std::size_t length = std::strlen(name);
-  if (length >= kFileNameCapacity) fail_with_name(msg::kNameTooLong, name);
+  if (length >= kFileNameCapacity) return false;
   std::memcpy(buffer.text, name, length + 1);
+  return true;
+}
+
+void set_file_name(FileName& buffer, const char* name) {
+  if (!copy_file_name(buffer, name)) fail_with_name(msg::kNameTooLong, name);
 }
 
 void cut_line(char* text) {

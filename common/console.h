@@ -3,6 +3,7 @@
 // output name derivation.
 #pragma once
 
+#include <csetjmp>
 #include <cstddef>
 #include <cstdint>
 #include <initializer_list>
@@ -33,16 +34,26 @@ void start_run();
 void print_message(const char* message);
 // Prints a message, then the name on a line of its own.
 void print_message_and_name(const char* message, const char* name);
+// Prints a message whose one %s shows the argument text.
+void print_argument(const char* message, const char* text);
 
-// Called by every failure exit after its lines are printed and before the
-// process ends: a tool that reports failures in more ways sets one. The
-// name is null for messages that are not followed by a name.
-using FailureEpilogue = void (*)(const char* message, const char* name);
+// The one way a run ends early: with the status, through exit. A driver
+// that runs a program in process (the fuzz targets) sets a jump point, and
+// the run then returns there instead, with status + 1 as the setjmp value.
+[[noreturn]] void end_run(int status);
+void set_run_end_jump(std::jmp_buf* jump);
+
+// Called by the failure exits below after their lines are printed and
+// before the run ends; a program that adds a line to every failure of a
+// stage (tintswap's list mode) sets one, and clears it with nullptr.
+using FailureEpilogue = void (*)();
 void set_failure_epilogue(FailureEpilogue epilogue);
 
 // The failure exits: print, run the epilogue, end with status 1.
 [[noreturn]] void fail(const char* message);
 [[noreturn]] void fail_with_name(const char* message, const char* name);
+// fail_with_name when there is a failure (a message), else nothing.
+void fail_on(const char* failure, const char* name);
 // The message is a format with one %s, which shows the argument text.
 [[noreturn]] void fail_argument(const char* message, const char* text);
 // The message is a format with one %d, which shows the number.
@@ -60,8 +71,10 @@ std::int32_t numeric_argument_or_fail(const char* text, const char* message);
 // Exact byte comparison, as typed: no case folding, no path rules.
 bool same_name(const char* a, const char* b);
 
-// Copies a name into its buffer; a name of 1,024 bytes or more ends the run
-// with "ファイル名が長すぎます" instead of being cut.
+// Copies a name into its buffer; false, leaving the buffer as it was, for a
+// name of 1,024 bytes or more, which is never cut.
+bool copy_file_name(FileName& buffer, const char* name);
+// The same; a name too long ends the run with "ファイル名が長すぎます" and the name.
 void set_file_name(FileName& buffer, const char* name);
 
 // Ends the text at its first CR or LF within the first 1,023 bytes.

@@ -1,7 +1,6 @@
 #include "compositing.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "messages.h"
 
@@ -59,16 +58,7 @@ void blend_sprite(std::int32_t x, std::int32_t y, const OpacityScale& scale) {
 }  // namespace
 
 std::uint8_t scale_opacity(std::uint8_t opacity, int ratio) {
-  switch (ratio) {
-    case 0: return 0;
-    case 100: return opacity;
-    case 50: return opacity >> 1;
-    case 25: return opacity >> 2;
-    case 10: return opacity / 10;
-    case 20: return opacity / 5;
-    case 33: return opacity / 3;
-    default: return static_cast<std::uint8_t>(opacity * ratio / 100);
-  }
+  return static_cast<std::uint8_t>(ratio == 33 ? opacity / 3 : opacity * ratio / 100);
 }
 
 OpacityScale make_opacity_scale(int ratio) {
@@ -107,5 +97,4 @@ void blend_files(const BlendRequest& request) {
   set_file_name(output_name, request.output);
   save_image_or_fail(output_name, output_image);
   std::printf(msg::kCompositeDone, request.output);
-  std::exit(0);
 }

@@ -46,4 +46,4 @@ struct BlendRequest {
 
 // The run after the argument checks: existence and same-name checks, loads,
 // size and fit checks, the blend, the save and the completion message.
-[[noreturn]] void blend_files(const BlendRequest& request);
+void blend_files(const BlendRequest& request);

@@ -1,5 +1,7 @@
 #include "driver.h"
 
+#include "console.h"
+
 #include <dirent.h>
 #include <unistd.h>
 
@@ -11,7 +13,6 @@
 
 namespace {
 std::jmp_buf run_end;
-bool running = false;
 int first_free_descriptor = -1;
 
 // The scratch folder becomes the working directory once, before the first
@@ -44,17 +45,6 @@ void clear_scratch() {
   closedir(dir);
 }
 }  // namespace
-
-// The tools end through exit; inside a driven run that returns to
-// run_tool_main instead (linked with -Wl,--wrap=exit).
-extern "C" [[noreturn]] void __real_exit(int status);
-extern "C" [[noreturn]] void __wrap_exit(int status) {
-  if (running) {
-    running = false;
-    std::longjmp(run_end, status + 1);
-  }
-  __real_exit(status);
-}
 
 namespace {
 // True when the command is the program name followed by words that are
@@ -129,15 +119,16 @@ int run_tool_main(ToolMain tool_main, const std::vector<std::string>& args) {
   for (std::string& w : words) argv.push_back(w.data());
   argv.push_back(nullptr);
 
+  // A run that ends early (end_run) comes back here instead of exiting.
   int status;
+  set_run_end_jump(&run_end);
   const int jumped = setjmp(run_end);
   if (jumped == 0) {
-    running = true;
     status = tool_main(static_cast<int>(words.size()), argv.data());
-    running = false;
   } else {
     status = jumped - 1;
   }
+  set_run_end_jump(nullptr);
   std::fflush(stdout);
   close_stray_descriptors();
   clear_scratch();

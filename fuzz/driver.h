@@ -1,6 +1,6 @@
 // Drives a tool's main in process for libFuzzer: the input is split into
 // parts (arguments and file contents), the files are written into a scratch
-// folder, and the tool runs until it returns or calls exit.
+// folder, and the tool runs until it returns or ends its run early.
 #pragma once
 
 #include <cstddef>

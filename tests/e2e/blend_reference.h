@@ -10,12 +10,8 @@ inline int reference_opacity(int a, int ratio) { return ratio == 33 ? a / 3 : a 
 
 inline Bytes reference_blend(const Bytes& background, const Bytes& sprite, const Bytes& alpha, int x, int y,
                              int ratio = 100) {
-  auto field = [](const Bytes& b, int at) {
-    return static_cast<int>(static_cast<unsigned char>(b[at]) | static_cast<unsigned char>(b[at + 1]) << 8 |
-                            static_cast<unsigned char>(b[at + 2]) << 16 | static_cast<unsigned char>(b[at + 3]) << 24);
-  };
-  const int bw = field(background, 18), bh = field(background, 22);
-  const int sw = field(sprite, 18), sh = field(sprite, 22);
+  const int bw = le32_at(background, 18), bh = le32_at(background, 22);
+  const int sw = le32_at(sprite, 18), sh = le32_at(sprite, 22);
   Bytes out = background.substr(0, 54 + static_cast<std::size_t>(stride(bw) * bh));
   for (int i = 0; i < sh; ++i)
     for (int j = 0; j < sw; ++j)

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "harness.h"
+#include "messages.h"
 
 namespace e2e {
 
@@ -20,9 +21,6 @@ inline const SheetMode kSheetModes[4] = {
     {}, {"GXFont1Minimini.bmp", 7, 7}, {"GXFont2Mini.bmp", 8, 14}, {"GXFont3Big.bmp", 14, 28}};
 
 inline const std::string kSet = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz[]{|}#$%&'()*+,-./_!";
-
-// Both programs refuse a bad mode with this message.
-inline const Bytes kModeMessage = "モードは[1(minimini) or 2(mini) or 3(big)]で指定して下さい[%s]\n";
 
 // A byte's cell in a sheet; bytes without a glyph are drawn as '!'.
 inline int drawn_index(char c) {
@@ -68,12 +66,7 @@ inline File shipped_sheet(int mode) {
 inline GlyphFn glyphs_of(const Bytes& sheet, int mode) {
   auto bytes = std::make_shared<const Bytes>(sheet);
   const int w = kSheetModes[mode].w;
-  auto field = [&](int at) {
-    std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(sheet[at + i]);
-    return static_cast<std::int32_t>(v);
-  };
-  const std::int32_t width = field(18), height = field(22);
+  const std::int32_t width = le32_at(sheet, 18), height = le32_at(sheet, 22);
   return [bytes, w, width, height](int k, int cx, int cy) {
     const std::size_t at = offset(width, height, k * w + cx, cy);
     return Rgb{static_cast<uint8_t>((*bytes)[at + 2]), static_cast<uint8_t>((*bytes)[at + 1]),
@@ -94,11 +87,6 @@ inline PixelFn captioned(PixelFn background, const std::string& text, int mode, 
   };
 }
 
-// The file with a 32-bit header field (18 width, 22 height) replaced.
-inline Bytes with_field(Bytes file, int at, std::int32_t value) {
-  for (int i = 0; i < 4; ++i) file[at + i] = static_cast<char>(static_cast<std::uint32_t>(value) >> (8 * i));
-  return file;
-}
 
 // Backgrounds: one that no glyph cell of any sheet here matches (every red
 // byte light), and a dark one with colours that vary.

@@ -2,6 +2,7 @@
 
 #include "blend_reference.h"
 #include "harness.h"
+#include "messages.h"
 
 namespace e2e {
 namespace {
@@ -10,7 +11,7 @@ const Bytes kBanner = "画像合成アルファ対応（透過率対応） fadeb
 const Bytes kUsage =
     "使い方:fadeblend [背景ファイル名] [キャラファイル名] [アルファファイル名] [出力ファイル名] [X] [Y] "
     "[透過率(%)]\n";
-const Bytes kDone = "合成完了:[out.bmp]\n";
+const Bytes kDone = with(kCompositeDone, "out.bmp");
 
 const Bytes kBackground = bmp(5, 4, [](int x, int y) { return Rgb{uint8_t(40 * x), uint8_t(60 * y), 100}; });
 const Bytes kSprite = bmp(3, 2, [](int x, int y) { return Rgb{uint8_t(255 - 50 * x), uint8_t(90 * y), 7}; });

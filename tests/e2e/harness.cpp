@@ -163,16 +163,17 @@ std::int32_t le32_at(const Bytes& file, std::size_t at) {
   return static_cast<std::int32_t>(v);
 }
 
-Bytes with_le32(Bytes file, std::size_t at, std::int64_t value) {
-  for (int i = 0; i < 4; ++i) file.at(at + i) = static_cast<char>(static_cast<std::uint64_t>(value) >> (8 * i));
-  return file;
+Bytes le(std::uint64_t value, int size) {
+  Bytes b;
+  for (int i = 0; i < size; ++i) b += static_cast<char>(value >> (8 * i));
+  return b;
 }
 
-Bytes with_le16(Bytes file, std::size_t at, std::uint16_t value) {
-  file.at(at) = static_cast<char>(value);
-  file.at(at + 1) = static_cast<char>(value >> 8);
-  return file;
+Bytes with_le32(Bytes file, std::size_t at, std::int64_t value) {
+  return file.replace(at, 4, le(static_cast<std::uint64_t>(value), 4));
 }
+
+Bytes with_le16(Bytes file, std::size_t at, std::uint16_t value) { return file.replace(at, 2, le(value, 2)); }
 
 void record_alert_pane_calls() {
   static TempDir dir;

@@ -99,8 +99,9 @@ std::int64_t stride(std::int32_t width);
 // Offset of pixel (x, y) in a file built by bmp().
 std::size_t offset(std::int32_t width, std::int32_t height, std::int32_t x, std::int32_t y);
 
-// Little-endian header fields of a file's bytes: the value at an offset,
-// and a copy of the file with the field replaced.
+// Little-endian fields: a value as size bytes, the 32-bit value at an
+// offset of a file's bytes, and a copy of the file with a field replaced.
+Bytes le(std::uint64_t value, int size);
 std::int32_t le32_at(const Bytes& file, std::size_t at);
 Bytes with_le32(Bytes file, std::size_t at, std::int64_t value);
 Bytes with_le16(Bytes file, std::size_t at, std::uint16_t value);

@@ -76,10 +76,6 @@ Bytes painted(Bytes file, int width, int height, std::int64_t x0, std::int64_t y
 std::vector<std::string> args(const std::string& x, const std::string& y, const std::string& map) {
   return {"k.bmp", x, y, map};
 }
-Bytes with_int32(Bytes file, int at, std::int32_t value) {
-  for (int i = 0; i < 4; ++i) file[at + i] = static_cast<char>(static_cast<std::uint32_t>(value) >> (8 * i));
-  return file;
-}
 
 // Six octaves from (5, 3) and four spare columns and rows.
 const int kW = 5 + 6 * 98 + 4, kH = 3 + 46 + 4;
@@ -116,12 +112,12 @@ const Case kCases[] = {
     {.name = "missing picture", .args = args("0", "0", kAllO), .out = "ファイルリードエラー\nk.bmp\n", .status = 1},
     {.name = "not a BMP", .args = args("0", "0", kAllO), .inputs = {{"k.bmp", "MB" + kKeyboard.substr(2)}},
      .out = "BMPデータではありません\nk.bmp\n", .status = 1, .absent = {"k.bm"}},
-    {.name = "negative width", .args = args("0", "0", kMap60), .inputs = {{"k.bmp", with_int32(kSmall, 18, -101)}},
+    {.name = "negative width", .args = args("0", "0", kMap60), .inputs = {{"k.bmp", with_le32(kSmall, 18, -101)}},
      .out = "画像サイズが異常です\nk.bmp\n", .status = 1, .absent = {"k.bm"}},
-    {.name = "negative height", .args = args("0", "0", kMap60), .inputs = {{"k.bmp", with_int32(kSmall, 22, -30)}},
+    {.name = "negative height", .args = args("0", "0", kMap60), .inputs = {{"k.bmp", with_le32(kSmall, 22, -30)}},
      .out = "画像サイズが異常です\nk.bmp\n", .status = 1, .absent = {"k.bm"}},
     {.name = "larger than the buffer", .args = args("0", "0", kMap60),
-     .inputs = {{"k.bmp", with_int32(with_int32(kSmall, 18, 1921), 22, 1080)}},
+     .inputs = {{"k.bmp", with_le32(with_le32(kSmall, 18, 1921), 22, 1080)}},
      .out = "画像サイズが異常です\nk.bmp\n", .status = 1, .absent = {"k.bm"}},
     {.name = "name of 1024 bytes", .args = {kLongName, "0", "0", kAllO},
      .out = "ファイル名が長すぎます\n" + kLongName + "\n", .status = 1},

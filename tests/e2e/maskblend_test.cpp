@@ -4,6 +4,7 @@
 
 #include "blend_reference.h"
 #include "harness.h"
+#include "messages.h"
 
 namespace e2e {
 namespace {
@@ -11,7 +12,6 @@ namespace {
 const Bytes kBanner = "画像合成アルファ対応 maskblend Version 0.90\n";
 const Bytes kUsage =
     "使い方:maskblend [背景ファイル名] [キャラファイル名] [アルファファイル名] [出力ファイル名] [X] [Y]\n";
-const Bytes kDone = "合成完了:[%s]\n";
 
 // A 5 x 4 background (odd width, so rows carry padding), a 2 x 3 sprite and
 // its alpha with every kind of opacity.
@@ -31,10 +31,7 @@ std::vector<File> inputs_with(const File& replaced) {
 std::vector<std::string> args(const std::string& x, const std::string& y) {
   return {"bg.bmp", "sp.bmp", "al.bmp", "out.bmp", x, y};
 }
-Bytes header_with(Bytes file, int at, std::int32_t value) {
-  for (int i = 0; i < 4; ++i) file[at + i] = static_cast<char>(static_cast<std::uint32_t>(value) >> (8 * i));
-  return file;
-}
+
 
 const std::string kLongName = repeat('n', 1024);
 
@@ -43,9 +40,9 @@ const Case kCases[] = {
     {.name = "five arguments give the usage", .args = {"bg.bmp", "sp.bmp", "al.bmp", "out.bmp", "0"},
      .out = kBanner + kUsage, .status = 1},
     {.name = "extra arguments are ignored", .args = {"bg.bmp", "sp.bmp", "al.bmp", "out.bmp", "3", "1", "x"},
-     .inputs = kInputs, .out = with(kDone, "out.bmp"),
+     .inputs = kInputs, .out = with(kCompositeDone, "out.bmp"),
      .outputs = {{"out.bmp", reference_blend(kBackground, kSprite, kAlpha, 3, 1)}}},
-    {.name = "empty X and leading zeros", .args = args("", "001"), .inputs = kInputs, .out = with(kDone, "out.bmp"),
+    {.name = "empty X and leading zeros", .args = args("", "001"), .inputs = kInputs, .out = with(kCompositeDone, "out.bmp"),
      .outputs = {{"out.bmp", reference_blend(kBackground, kSprite, kAlpha, 0, 1)}}},
     {.name = "X with a sign", .args = args("+5", "0"), .out = "Xが異常です[+5]\n", .status = 1},
     {.name = "X negative", .args = args("-1", "0"), .out = "Xが異常です[-1]\n", .status = 1},
@@ -72,7 +69,7 @@ const Case kCases[] = {
     {.name = "alpha is output", .args = {"bg.bmp", "sp.bmp", "al.bmp", "al.bmp", "0", "0"}, .inputs = kInputs,
      .out = "[アルファファイル名] と [出力ファイル名] が同じです\n", .status = 1},
     {.name = "names differing in case are different", .args = {"bg.bmp", "sp.bmp", "al.bmp", "BG.bmp", "0", "0"},
-     .inputs = kInputs, .out = with(kDone, "BG.bmp"),
+     .inputs = kInputs, .out = with(kCompositeDone, "BG.bmp"),
      .outputs = {{"BG.bmp", reference_blend(kBackground, kSprite, kAlpha, 0, 0)}}},
     {.name = "background not BMP", .args = args("0", "0"), .inputs = inputs_with({"bg.bmp", "PK\3\4 not a picture"}),
      .out = "BMPデータではありません\nbg.bmp\n", .status = 1, .absent = {"out.bmp"}},
@@ -87,7 +84,7 @@ const Case kCases[] = {
      .out = "キャラとアルファの高さが違います\n", .status = 1},
     {.name = "sizes before position", .args = args("9", "9"), .inputs = inputs_with({"al.bmp", solid_bmp(2, 2, {})}),
      .out = "キャラとアルファの高さが違います\n", .status = 1},
-    {.name = "last column on the right edge", .args = args("3", "1"), .inputs = kInputs, .out = with(kDone, "out.bmp"),
+    {.name = "last column on the right edge", .args = args("3", "1"), .inputs = kInputs, .out = with(kCompositeDone, "out.bmp"),
      .outputs = {{"out.bmp", reference_blend(kBackground, kSprite, kAlpha, 3, 1)}}},
     {.name = "one column too far", .args = args("4", "0"), .inputs = kInputs, .out = "横がはみ出ます\n", .status = 1,
      .absent = {"out.bmp"}},
@@ -98,42 +95,42 @@ const Case kCases[] = {
     {.name = "huge Y does not wrap", .args = args("0", "2147483647"), .inputs = kInputs, .out = "縦がはみ出ます\n",
      .status = 1},
     {.name = "negative background height sticks out", .args = args("0", "0"),
-     .inputs = inputs_with({"bg.bmp", header_with(kBackground, 22, -4)}), .out = "縦がはみ出ます\n", .status = 1},
+     .inputs = inputs_with({"bg.bmp", with_le32(kBackground, 22, -4)}), .out = "縦がはみ出ます\n", .status = 1},
     {.name = "background larger than the buffer", .args = args("0", "0"),
-     .inputs = inputs_with({"bg.bmp", header_with(header_with(kBackground, 18, 1921), 22, 1080)}),
+     .inputs = inputs_with({"bg.bmp", with_le32(with_le32(kBackground, 18, 1921), 22, 1080)}),
      .out = "画像サイズが異常です\nbg.bmp\n", .status = 1, .absent = {"out.bmp"}},
     {.name = "negative background width", .args = args("0", "0"),
-     .inputs = {{"bg.bmp", header_with(kBackground, 18, -1)}, {"sp.bmp", header_with(kSprite, 18, -5)},
-                {"al.bmp", header_with(kAlpha, 18, -5)}},
+     .inputs = {{"bg.bmp", with_le32(kBackground, 18, -1)}, {"sp.bmp", with_le32(kSprite, 18, -5)},
+                {"al.bmp", with_le32(kAlpha, 18, -5)}},
      .out = "画像サイズが異常です\nbg.bmp\n", .status = 1},
     // The blend.
     {.name = "clear alpha keeps the background", .args = args("1", "1"), .inputs = inputs_with({"al.bmp", kClear}),
-     .out = with(kDone, "out.bmp"), .outputs = {{"out.bmp", kBackground}}},
+     .out = with(kCompositeDone, "out.bmp"), .outputs = {{"out.bmp", kBackground}}},
     {.name = "opaque alpha copies the sprite", .args = args("1", "1"), .inputs = inputs_with({"al.bmp", kOpaque}),
-     .out = with(kDone, "out.bmp"),
+     .out = with(kCompositeDone, "out.bmp"),
      .outputs = {{"out.bmp", reference_blend(kBackground, kSprite, kOpaque, 1, 1)}}},
     {.name = "worked value 100 200 64 gives 125", .args = {"b.bmp", "s.bmp", "a.bmp", "o.bmp", "0", "0"},
      .inputs = {{"b.bmp", solid_bmp(1, 1, {100, 100, 100})}, {"s.bmp", solid_bmp(1, 1, {200, 200, 200})},
                 {"a.bmp", solid_bmp(1, 1, {64, 0, 255})}},
-     .out = with(kDone, "o.bmp"), .outputs = {{"o.bmp", solid_bmp(1, 1, {125, 100, 200})}}},
+     .out = with(kCompositeDone, "o.bmp"), .outputs = {{"o.bmp", solid_bmp(1, 1, {125, 100, 200})}}},
     {.name = "black over black gives 1", .args = {"b.bmp", "s.bmp", "a.bmp", "o.bmp", "0", "0"},
      .inputs = {{"b.bmp", solid_bmp(1, 1, {0, 0, 0})}, {"s.bmp", solid_bmp(1, 1, {0, 0, 0})},
                 {"a.bmp", solid_bmp(1, 1, {128, 128, 128})}},
-     .out = with(kDone, "o.bmp"), .outputs = {{"o.bmp", solid_bmp(1, 1, {1, 1, 1})}}},
+     .out = with(kCompositeDone, "o.bmp"), .outputs = {{"o.bmp", solid_bmp(1, 1, {1, 1, 1})}}},
     {.name = "sprite of the background size", .args = {"b.bmp", "s.bmp", "a.bmp", "o.bmp", "0", "0"},
-     .inputs = {{"b.bmp", kSprite}, {"s.bmp", kAlpha}, {"a.bmp", kAlpha}}, .out = with(kDone, "o.bmp"),
+     .inputs = {{"b.bmp", kSprite}, {"s.bmp", kAlpha}, {"a.bmp", kAlpha}}, .out = with(kCompositeDone, "o.bmp"),
      .outputs = {{"o.bmp", reference_blend(kSprite, kAlpha, kAlpha, 0, 0)}}},
     {.name = "zero-width sprite still needs the alpha width", .args = args("5", "0"),
      .inputs = inputs_with({"sp.bmp", bmp_header(0, 3)}), .out = "キャラとアルファの幅が違います\n", .status = 1},
     {.name = "zero-size sprite and alpha", .args = args("5", "4"),
      .inputs = {kInputs[0], {"sp.bmp", bmp_header(0, 0)}, {"al.bmp", bmp_header(0, 0)}},
-     .out = with(kDone, "out.bmp"), .outputs = {{"out.bmp", kBackground}}},
+     .out = with(kCompositeDone, "out.bmp"), .outputs = {{"out.bmp", kBackground}}},
     {.name = "short background is padded, long one cut", .args = args("0", "0"),
      .inputs = {{"bg.bmp", kBackground.substr(0, 60)}, {"sp.bmp", bmp_header(0, 0)}, {"al.bmp", bmp_header(0, 0) + "tail"}},
-     .out = with(kDone, "out.bmp"), .outputs = {{"out.bmp", kBackground.substr(0, 60) + Bytes(kBackground.size() - 60, '\0')}}},
+     .out = with(kCompositeDone, "out.bmp"), .outputs = {{"out.bmp", kBackground.substr(0, 60) + Bytes(kBackground.size() - 60, '\0')}}},
     {.name = "trailing bytes of the background are dropped", .args = args("0", "0"),
      .inputs = {{"bg.bmp", kBackground + "trailer"}, {"sp.bmp", bmp_header(0, 0)}, {"al.bmp", bmp_header(0, 0)}},
-     .out = with(kDone, "out.bmp"), .outputs = {{"out.bmp", kBackground}}},
+     .out = with(kCompositeDone, "out.bmp"), .outputs = {{"out.bmp", kBackground}}},
     // Output.
     {.name = "output cannot be opened", .args = {"bg.bmp", "sp.bmp", "al.bmp", "no/out.bmp", "0", "0"},
      .inputs = kInputs, .out = "ファイルオープンエラー\nno/out.bmp\n", .status = 1},
@@ -145,11 +142,11 @@ const Case kCases[] = {
      .out = "ファイルの書き込みに失敗しました\nout.bmp\n", .status = 1, .outputs = {{"out.bmp", "good"}},
      .run = {.file_size_limit = 100}},
     {.name = "a link stays a link and its target is replaced", .args = args("0", "0"),
-     .inputs = {kInputs[0], kInputs[1], kInputs[2], {"real.bmp", "old"}}, .out = with(kDone, "out.bmp"),
+     .inputs = {kInputs[0], kInputs[1], kInputs[2], {"real.bmp", "old"}}, .out = with(kCompositeDone, "out.bmp"),
      .outputs = {{"real.bmp", reference_blend(kBackground, kSprite, kAlpha, 0, 0)}},
      .links = {{"out.bmp", "real.bmp"}}},
     {.name = "an existing output keeps its permission bits", .args = args("0", "0"),
-     .inputs = {kInputs[0], kInputs[1], kInputs[2], {"out.bmp", "old", 0604}}, .out = with(kDone, "out.bmp"),
+     .inputs = {kInputs[0], kInputs[1], kInputs[2], {"out.bmp", "old", 0604}}, .out = with(kCompositeDone, "out.bmp"),
      .outputs = {{"out.bmp", reference_blend(kBackground, kSprite, kAlpha, 0, 0), 0604}}},
     {.name = "a lost completion message fails the run", .args = args("0", "0"), .inputs = kInputs, .status = 1,
      .outputs = {{"out.bmp", reference_blend(kBackground, kSprite, kAlpha, 0, 0)}}, .run = {.stdout_full = true}},

@@ -12,8 +12,11 @@ inline const Bytes kSizeAbnormal = "画像サイズが異常です\n";
 inline const Bytes kOpenError = "ファイルオープンエラー\n";
 inline const Bytes kWriteFailed = "ファイルの書き込みに失敗しました\n";
 inline const Bytes kNameTooLong = "ファイル名が長すぎます\n";
+inline const Bytes kOutputIsInput = "出力ファイルが入力ファイルと同じです\n";
 inline const Bytes kSheetAbnormal = "フォントデータが異常です\n";
 inline const Bytes kCompositeDone = "合成完了:[%s]\n";
+// tagburn and tagscan refuse a bad mode with this message.
+inline const Bytes kModeMessage = "モードは[1(minimini) or 2(mini) or 3(big)]で指定して下さい[%s]\n";
 // stampmany's closing line after an error with a sprite.
 inline const Bytes kClosingLine = "エラー終了しました\n";
 // tintswap's list mode after an error with a listed picture.

@@ -13,12 +13,6 @@ const Bytes kUsage =
     "　ファイルモード: pcmclip [入力ファイル名] [カットする頭のバイト数] [全体のファイルサイズ]  "
     "（出力ファイル名は[入力ファイル名.wa]）\n";
 
-Bytes le(std::uint32_t value, int size) {
-  Bytes b;
-  for (int i = 0; i < size; ++i) b += static_cast<char>(value >> (8 * i));
-  return b;
-}
-
 // The canonical 44-byte header with the given size fields and format.
 Bytes wav_header(std::int64_t riff_size, std::int64_t data_size, std::uint16_t channels = 2,
                  std::uint32_t rate = 44100, std::uint16_t bits = 16) {

@@ -6,6 +6,7 @@
 
 #include "blend_reference.h"
 #include "harness.h"
+#include "messages.h"
 
 namespace e2e {
 namespace {
@@ -17,8 +18,6 @@ testing::Environment* const kRecorder = testing::AddGlobalTestEnvironment(new Re
 
 const Bytes kBanner = "画像合成ベタ対応（複数合成版） stampmany Version 0.90\n";
 const Bytes kUsage = "使い方:stampmany [背景ファイル名] [出力ファイル名] ([キャラファイル名] [X] [Y])…繰り返し…\n";
-const Bytes kClosing = "エラー終了しました\n";
-const Bytes kReadError = "ファイルリードエラー\n";
 
 // Odd widths, so that rows carry padding on both sides.
 const Bytes kBackground = bmp(7, 5, [](int x, int y) { return Rgb{uint8_t(30 * x + 5), uint8_t(40 * y + 3), 99}; });
@@ -34,18 +33,9 @@ std::vector<File> plus(std::vector<File> files, const File& more) {
   files.push_back(more);
   return files;
 }
-Bytes set_field(Bytes file, int at, std::int32_t value) {
-  for (int i = 0; i < 4; ++i) file[at + i] = static_cast<char>(static_cast<std::uint32_t>(value) >> (8 * i));
-  return file;
-}
-std::int32_t field(const Bytes& file, int at) {
-  std::uint32_t v = 0;
-  for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<unsigned char>(file[at + i]);
-  return static_cast<std::int32_t>(v);
-}
 // An opaque paste: a blend through an alpha image that is 255 everywhere.
 Bytes pasted(const Bytes& background, const Bytes& sprite, int x, int y) {
-  return reference_blend(background, sprite, solid_bmp(field(sprite, 18), field(sprite, 22), {255, 255, 255}), x, y);
+  return reference_blend(background, sprite, solid_bmp(le32_at(sprite, 18), le32_at(sprite, 22), {255, 255, 255}), x, y);
 }
 
 // A run that writes out.bmp and starts no AlertPane.
@@ -77,7 +67,7 @@ Case failing(const std::string& name, const std::vector<std::string>& arguments,
 }
 // A sprite name that a plain shell command line would run as a command.
 Case injected(const std::string& case_name, const std::string& sprite, const Bytes& words) {
-  Case c = failing(case_name, args({sprite, "0", "0"}), kInputs, kReadError + sprite + "\n" + kClosing,
+  Case c = failing(case_name, args({sprite, "0", "0"}), kInputs, kReadError + sprite + "\n" + kClosingLine,
                    "[ファイルリードエラー]" + words);
   c.absent.push_back("pwned");
   return c;
@@ -122,41 +112,41 @@ const Case kCases[] = {
     // Argument count and numbers: no AlertPane, the closing line for numbers.
     failing("four arguments give the usage", {"bg.bmp", "out.bmp", "a.bmp", "0"}, kInputs, kBanner + kUsage),
     failing("six arguments", args({"a.bmp", "0", "0", "b.bmp"}), kInputs, "引数は２＋３の倍数にして下さい\n"),
-    failing("X negative", args({"a.bmp", "-1", "0"}), kInputs, "Xが異常です[-1]\n" + kClosing),
-    failing("Y with a letter", args({"a.bmp", "0", "1y"}), kInputs, "Yが異常です[1y]\n" + kClosing),
+    failing("X negative", args({"a.bmp", "-1", "0"}), kInputs, "Xが異常です[-1]\n" + kClosingLine),
+    failing("Y with a letter", args({"a.bmp", "0", "1y"}), kInputs, "Yが異常です[1y]\n" + kClosingLine),
     failing("X above int32 is refused", args({"a.bmp", "4294967296", "0"}), kInputs,
-            "Xが異常です[4294967296]\n" + kClosing),
-    failing("numbers before the file", args({"c.bmp", "+1", "0"}), kInputs, "Xが異常です[+1]\n" + kClosing),
+            "Xが異常です[4294967296]\n" + kClosingLine),
+    failing("numbers before the file", args({"c.bmp", "+1", "0"}), kInputs, "Xが異常です[+1]\n" + kClosingLine),
     failing("long X text printed whole", args({"a.bmp", repeat('9', 300), "0"}), kInputs,
-            "Xが異常です[" + repeat('9', 300) + "]\n" + kClosing),
+            "Xが異常です[" + repeat('9', 300) + "]\n" + kClosingLine),
     pasting("empty X and leading zeros", {"a.bmp", "", "003"}, pasted(kBackground, kSpriteA, 0, 3)),
     // The background: AlertPane without the closing line.
     failing("missing background", args({"a.bmp", "0", "0"}), {}, kReadError + "bg.bmp\n", "[ファイルリードエラー][bg.bmp]"),
     failing("background not BMP", args({"a.bmp", "0", "0"}), {{"bg.bmp", "MB"}}, "BMPデータではありません\nbg.bmp\n",
             "[BMPデータではありません][bg.bmp]"),
     failing("background larger than the buffer", args({"a.bmp", "0", "0"}),
-            {{"bg.bmp", set_field(set_field(kBackground, 18, 1921), 22, 1080)}},
+            {{"bg.bmp", with_le32(with_le32(kBackground, 18, 1921), 22, 1080)}},
             "画像サイズが異常です\nbg.bmp\n", "[画像サイズが異常です][bg.bmp]"),
-    failing("negative background width", args({"a.bmp", "0", "0"}), {{"bg.bmp", set_field(kBackground, 18, -7)}},
+    failing("negative background width", args({"a.bmp", "0", "0"}), {{"bg.bmp", with_le32(kBackground, 18, -7)}},
             "画像サイズが異常です\nbg.bmp\n", "[画像サイズが異常です][bg.bmp]"),
     // Each sprite: existence, same name, load, signature, sideways, then vertical fit.
     failing("missing sprite", args({"a.bmp", "0", "0", "c.bmp", "0", "0"}), kInputs,
-            kReadError + "c.bmp\n" + kClosing, "[ファイルリードエラー][c.bmp]"),
+            kReadError + "c.bmp\n" + kClosingLine, "[ファイルリードエラー][c.bmp]"),
     failing("missing sprite named like the output", args({"out.bmp", "0", "0"}), kInputs,
-            kReadError + "out.bmp\n" + kClosing, "[ファイルリードエラー][out.bmp]"),
+            kReadError + "out.bmp\n" + kClosingLine, "[ファイルリードエラー][out.bmp]"),
     failing("sprite named like the output", args({"out.bmp", "0", "0"}), plus(kInputs, {"out.bmp", "keep"}),
-            "[キャラファイル名] と [出力ファイル名] が同じです\n" + kClosing,
+            "[キャラファイル名] と [出力ファイル名] が同じです\n" + kClosingLine,
             "[エラー][[キャラファイル名]][と][[出力ファイル名]][が同じです]"),
     failing("sprite not BMP", args({"c.bmp", "0", "0"}), plus(kInputs, {"c.bmp", "BN"}),
-            "BMPデータではありません\nc.bmp\n" + kClosing, "[BMPデータではありません][c.bmp]"),
+            "BMPデータではありません\nc.bmp\n" + kClosingLine, "[BMPデータではありません][c.bmp]"),
     pasting("sprite on the bottom right corner", {"a.bmp", "4", "3"}, pasted(kBackground, kSpriteA, 4, 3)),
-    failing("one column too far", args({"a.bmp", "5", "0"}), kInputs, "横がはみ出ます\n" + kClosing,
+    failing("one column too far", args({"a.bmp", "5", "0"}), kInputs, "横がはみ出ます\n" + kClosingLine,
             "[エラー][横がはみ出ます]"),
-    failing("one row too far", args({"a.bmp", "0", "4"}), kInputs, "縦がはみ出ます\n" + kClosing,
+    failing("one row too far", args({"a.bmp", "0", "4"}), kInputs, "縦がはみ出ます\n" + kClosingLine,
             "[エラー][縦がはみ出ます]"),
-    failing("sideways reported first", args({"a.bmp", "5", "4"}), kInputs, "横がはみ出ます\n" + kClosing,
+    failing("sideways reported first", args({"a.bmp", "5", "4"}), kInputs, "横がはみ出ます\n" + kClosingLine,
             "[エラー][横がはみ出ます]"),
-    failing("huge X does not wrap", args({"a.bmp", "2147483647", "0"}), kInputs, "横がはみ出ます\n" + kClosing,
+    failing("huge X does not wrap", args({"a.bmp", "2147483647", "0"}), kInputs, "横がはみ出ます\n" + kClosingLine,
             "[エラー][横がはみ出ます]"),
     // The pastes.
     pasting("overlapping sprites the later wins", {"a.bmp", "1", "1", "b.bmp", "2", "2"},
@@ -170,9 +160,9 @@ const Case kCases[] = {
     pasting("first sprite name empty gives the background", {"", "0", "0"}, kBackground,
             {{"bg.bmp", kBackground + "trailer"}}),
     pasting("empty and negative sprites paste nothing", {"z.bmp", "7", "5", "n.bmp", "6", "2"}, kBackground,
-            plus(plus(kInputs, {"z.bmp", bmp_header(0, 0)}), {"n.bmp", set_field(kSpriteB, 18, -2)})),
+            plus(plus(kInputs, {"z.bmp", bmp_header(0, 0)}), {"n.bmp", with_le32(kSpriteB, 18, -2)})),
     failing("a later sprite error leaves the output alone", args({"a.bmp", "0", "0", "b.bmp", "6", "0"}),
-            plus(kInputs, {"out.bmp", "keep"}), "横がはみ出ます\n" + kClosing, "[エラー][横がはみ出ます]"),
+            plus(kInputs, {"out.bmp", "keep"}), "横がはみ出ます\n" + kClosingLine, "[エラー][横がはみ出ます]"),
     {.name = "background may be the output", .args = {"bg.bmp", "bg.bmp", "a.bmp", "1", "1"}, .inputs = kInputs,
      .out = "合成完了:[bg.bmp]\n", .outputs = {{"bg.bmp", pasted(kBackground, kSpriteA, 1, 1)}}, .absent = {kAlertLog}},
     [] {
@@ -210,7 +200,7 @@ const Case kCases[] = {
             plus(kInputs, {"s.bmp", kShortSprite})),
     pasting("120 sprites and a long X text", many_sprites(), many_pasted(), kPixels),
     failing("sprite name of 1024 bytes is refused", args({repeat('n', 1024), "0", "0"}), kInputs,
-            "ファイル名が長すぎます\n" + repeat('n', 1024) + "\n" + kClosing),
+            "ファイル名が長すぎます\n" + repeat('n', 1024) + "\n" + kClosingLine),
 };
 
 class Stampmany : public testing::TestWithParam<Case> {};
@@ -223,7 +213,7 @@ TEST(StampmanyAlertPane, MissingProgramChangesNothingElse) {
   TempDir dir, empty;
   dir.write("bg.bmp", kBackground);
   const RunResult run = run_tool("stampmany", args({"c.bmp", "0", "0"}), dir.path(), {.environment = {"PATH=" + empty.path()}});
-  EXPECT_EQ(run.out, kReadError + "c.bmp\n" + kClosing);
+  EXPECT_EQ(run.out, kReadError + "c.bmp\n" + kClosingLine);
   EXPECT_EQ(run.status, 1);
   EXPECT_FALSE(dir.exists("out.bmp"));
 }

@@ -23,8 +23,7 @@ Bytes caption_at(int w, int h, const std::string& text, int mode, int x = 0, int
 // The same picture with every pixel recoloured by the function.
 Bytes recoloured(const Bytes& file, std::function<Rgb(Rgb)> change) {
   Bytes b = file;
-  const std::int32_t w = static_cast<unsigned char>(b[18]) | static_cast<unsigned char>(b[19]) << 8;
-  const std::int32_t h = static_cast<unsigned char>(b[22]) | static_cast<unsigned char>(b[23]) << 8;
+  const std::int32_t w = le32_at(b, 18), h = le32_at(b, 22);
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
       const std::size_t at = offset(w, h, x, y);
@@ -68,17 +67,17 @@ const Case kCases[] = {
      .inputs = {{"GXFont2Mini.bmp", sheet_bmp(2, test_glyph, -8, 0)}},
      .out = "フォントデータが異常です\nGXFont2Mini.bmp\n", .status = 1},
     {.name = "sheet with a negative width", .args = args("1", "0", "0"),
-     .inputs = {{"GXFont1Minimini.bmp", with_field(kSheet1.bytes, 18, -574)}, kHello},
+     .inputs = {{"GXFont1Minimini.bmp", with_le32(kSheet1.bytes, 18, -574)}, kHello},
      .out = "フォントデータが異常です\nGXFont1Minimini.bmp\n", .status = 1},
     {.name = "missing picture", .args = args("1", "0", "0"), .inputs = {kSheet1},
      .out = "ファイルリードエラー\np.bmp\n", .status = 1},
     {.name = "picture not BMP", .args = args("1", "0", "0"), .inputs = {kSheet1, {"p.bmp", "GIF89a"}},
      .out = "BMPデータではありません\np.bmp\n", .status = 1},
     {.name = "picture with a negative height", .args = args("1", "0", "0"),
-     .inputs = {kSheet1, {"p.bmp", with_field(kHello.bytes, 22, -7)}}, .out = "画像サイズが異常です\np.bmp\n",
+     .inputs = {kSheet1, {"p.bmp", with_le32(kHello.bytes, 22, -7)}}, .out = "画像サイズが異常です\np.bmp\n",
      .status = 1},
     {.name = "picture larger than the buffer", .args = args("1", "0", "0"),
-     .inputs = {kSheet1, {"p.bmp", with_field(kHello.bytes, 22, 50000)}}, .out = "画像サイズが異常です\np.bmp\n",
+     .inputs = {kSheet1, {"p.bmp", with_le32(kHello.bytes, 22, 50000)}}, .out = "画像サイズが異常です\np.bmp\n",
      .status = 1},
     // Reading.
     {.name = "Hello at the origin in mode 1", .args = args("1", "0", "0"), .inputs = {kSheet1, kHello}, .out = "Hello\n"},

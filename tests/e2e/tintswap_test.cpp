@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "harness.h"
+#include "messages.h"
 
 namespace e2e {
 namespace {
@@ -17,13 +18,6 @@ const Bytes kUsage =
 const Bytes kNoMode = "モードを指定して下さい\n";
 const Bytes kConverted = "変換完了:[%s]\n";
 const Bytes kListDone = "処理が終了しました\n";
-const Bytes kAborted = "処理を中断しました\n";
-const Bytes kReadError = "ファイルリードエラー\n";
-const Bytes kNotBmp = "BMPデータではありません\n";
-const Bytes kSizeAbnormal = "画像サイズが異常です\n";
-const Bytes kWriteFailed = "ファイルの書き込みに失敗しました\n";
-const Bytes kOpenError = "ファイルオープンエラー\n";
-const Bytes kNameTooLong = "ファイル名が長すぎます\n";
 
 Bytes too_short(int line) { return "パレット情報が少ないです[L" + std::to_string(line) + "]\n"; }
 Bytes in_error(int line) { return "エラーがあります[L" + std::to_string(line) + "]\n"; }
@@ -60,10 +54,7 @@ std::vector<File> file_mode(const Bytes& table, const Bytes& picture = kPicture)
 const std::vector<std::string> kFileArgs = {"-F", "pic.bmp", "t.txt"};
 const Bytes kDone = with(kConverted, "pic.bm");
 
-Bytes header_with(Bytes file, int at, std::int32_t value) {
-  for (int i = 0; i < 4; ++i) file[at + i] = static_cast<char>(static_cast<std::uint32_t>(value) >> (8 * i));
-  return file;
-}
+
 
 const Bytes kRedToBlue = entry(kRed, kBlue);
 const Bytes k1030 = entry(kBlack, kWhite, "") + repeat('x', 1007) + "\n";  // 1,023 + 7 + LF
@@ -83,8 +74,6 @@ const std::vector<std::string> kListArgs = {"-L", "list.txt", "t.txt"};
 // must read as zeros, whatever an earlier picture left in the buffer.
 const Bytes kShort = bmp(4, 2, [](int, int) { return kGreen; }).substr(0, 60);
 const Bytes kShortOut = kShort + Bytes(54 + 12 * 2 - 60, '\0');
-
-const Bytes kOutputIsInput = "出力ファイルが入力ファイルと同じです\n";
 
 const Case kCases[] = {
     // Command line.
@@ -166,12 +155,12 @@ const Case kCases[] = {
     {.name = "zero height writes the header only", .args = kFileArgs,
      .inputs = file_mode(kRedToBlue, bmp_header(7, 0)), .out = kDone, .outputs = {{"pic.bm", bmp_header(7, 0)}}},
     // Sizes that do not fit, and output failures.
-    {.name = "negative width", .args = kFileArgs, .inputs = file_mode(kRedToBlue, header_with(kPicture, 18, -3)),
+    {.name = "negative width", .args = kFileArgs, .inputs = file_mode(kRedToBlue, with_le32(kPicture, 18, -3)),
      .out = kSizeAbnormal + "pic.bmp\n", .status = 1, .absent = {"pic.bm"}},
-    {.name = "negative height", .args = kFileArgs, .inputs = file_mode(kRedToBlue, header_with(kPicture, 22, -2)),
+    {.name = "negative height", .args = kFileArgs, .inputs = file_mode(kRedToBlue, with_le32(kPicture, 22, -2)),
      .out = kSizeAbnormal + "pic.bmp\n", .status = 1, .absent = {"pic.bm"}},
     {.name = "larger than the buffer", .args = kFileArgs,
-     .inputs = file_mode(kRedToBlue, header_with(header_with(kPicture, 18, 1921), 22, 1080)),
+     .inputs = file_mode(kRedToBlue, with_le32(with_le32(kPicture, 18, 1921), 22, 1080)),
      .out = kSizeAbnormal + "pic.bmp\n", .status = 1, .absent = {"pic.bm"}},
     {.name = "one character name has no output name", .args = {"-F", "p", "t.txt"},
      .inputs = {{"p", kPicture}, {"t.txt", kRedToBlue}}, .out = kOpenError + "\n", .status = 1},
@@ -189,29 +178,29 @@ const Case kCases[] = {
      .absent = {"a.bm", "b.bm"}},
     {.name = "third picture missing keeps the first two", .args = kListArgs,
      .inputs = list_mode("a.bmp\nb.bmp\nc.bmp\na.bmp\n"),
-     .out = "a.bmp\nb.bmp\nc.bmp\n" + kReadError + "c.bmp\n" + kAborted, .status = 1,
+     .out = "a.bmp\nb.bmp\nc.bmp\n" + kReadError + "c.bmp\n" + kListAborted, .status = 1,
      .outputs = {{"a.bm", kAOut}, {"b.bm", kBOut}}, .absent = {"c.bm"}},
     {.name = "blanks around a listed name are part of it", .args = kListArgs, .inputs = list_mode(" a.bmp\n"),
-     .out = " a.bmp\n" + kReadError + " a.bmp\n" + kAborted, .status = 1},
+     .out = " a.bmp\n" + kReadError + " a.bmp\n" + kListAborted, .status = 1},
     {.name = "listed picture not BMP", .args = kListArgs, .inputs = list_mode("a.bmp\nz.bmp\n", {{"z.bmp", "ZZ"}}),
-     .out = "a.bmp\nz.bmp\n" + kNotBmp + "z.bmp\n" + kAborted, .status = 1, .outputs = {{"a.bm", kAOut}},
+     .out = "a.bmp\nz.bmp\n" + kNotBmp + "z.bmp\n" + kListAborted, .status = 1, .outputs = {{"a.bm", kAOut}},
      .absent = {"z.bm"}},
     {.name = "listed picture too large", .args = kListArgs,
      .inputs = list_mode("z.bmp\n", {{"z.bmp", bmp_header(1920, 1081)}}),
-     .out = "z.bmp\n" + kSizeAbnormal + "z.bmp\n" + kAborted, .status = 1, .absent = {"z.bm"}},
+     .out = "z.bmp\n" + kSizeAbnormal + "z.bmp\n" + kListAborted, .status = 1, .absent = {"z.bm"}},
     {.name = "listed write fails", .args = kListArgs, .inputs = list_mode("a.bmp\nb.bmp\n"),
-     .out = "a.bmp\nb.bmp\n" + kWriteFailed + "b.bm\n" + kAborted, .status = 1, .outputs = {{"a.bm", kAOut}},
+     .out = "a.bmp\nb.bmp\n" + kWriteFailed + "b.bm\n" + kListAborted, .status = 1, .outputs = {{"a.bm", kAOut}},
      .links = {{"b.bm", "/dev/full"}}},
     {.name = "listed output cannot be opened", .args = kListArgs, .inputs = list_mode("x\n", {{"x", kA}}),
-     .out = "x\n" + kOpenError + "\n" + kAborted, .status = 1},
+     .out = "x\n" + kOpenError + "\n" + kListAborted, .status = 1},
     // No output replaces the table or the list, however its name is spelt.
     {.name = "a listed name whose output is the list", .args = kListArgs,
      .inputs = list_mode("a.bmp\nlist.txtX\n", {{"list.txtX", kA}}),
-     .out = "a.bmp\nlist.txtX\n" + kOutputIsInput + "list.txt\n" + kAborted, .status = 1,
+     .out = "a.bmp\nlist.txtX\n" + kOutputIsInput + "list.txt\n" + kListAborted, .status = 1,
      .outputs = {{"list.txt", "a.bmp\nlist.txtX\n"}, {"a.bm", kAOut}}},
     {.name = "a listed name whose output is the table by another path", .args = kListArgs,
      .inputs = list_mode("./t.txtX\n", {{"t.txtX", kA}}),
-     .out = "./t.txtX\n" + kOutputIsInput + "./t.txt\n" + kAborted, .status = 1, .outputs = {{"t.txt", kRedToBlue}}},
+     .out = "./t.txtX\n" + kOutputIsInput + "./t.txt\n" + kListAborted, .status = 1, .outputs = {{"t.txt", kRedToBlue}}},
     {.name = "a picture whose output is the table", .args = {"-F", "t.txtX", "t.txt"},
      .inputs = {{"t.txtX", kA}, {"t.txt", kRedToBlue}}, .out = kOutputIsInput + "t.txt\n", .status = 1,
      .outputs = {{"t.txt", kRedToBlue}}},
@@ -219,13 +208,13 @@ const Case kCases[] = {
      .inputs = list_mode("a.bmp\ns.bmp\n", {{"s.bmp", kShort}}), .out = "a.bmp\ns.bmp\n" + kListDone,
      .outputs = {{"a.bm", kAOut}, {"s.bm", kShortOut}}},
     {.name = "list that cannot be read is not taken for a finished one", .args = {"-L", "folder", "t.txt"},
-     .inputs = list_mode(""), .out = kReadError + "folder\n" + kAborted, .status = 1, .links = {{"folder", "."}}},
+     .inputs = list_mode(""), .out = kReadError + "folder\n" + kListAborted, .status = 1, .links = {{"folder", "."}}},
     {.name = "missing list before missing table", .args = kListArgs, .out = kReadError + "list.txt\n", .status = 1},
     {.name = "missing table in list mode does not abort a picture", .args = {"-L", "list.txt", "none.txt"},
      .inputs = list_mode("a.bmp\n"), .out = kReadError + "none.txt\n", .status = 1, .absent = {"a.bm"}},
     {.name = "listed name longer than a line read is refused", .args = kListArgs,
      .inputs = list_mode("a.bmp\n" + repeat('n', 1023) + "x.bmp\nb.bmp\n"),
-     .out = "a.bmp\n" + repeat('n', 1023) + kNameTooLong + repeat('n', 1023) + "\n" + kAborted, .status = 1,
+     .out = "a.bmp\n" + repeat('n', 1023) + kNameTooLong + repeat('n', 1023) + "\n" + kListAborted, .status = 1,
      .outputs = {{"a.bm", kAOut}}, .absent = {"b.bm"}},
 };
 

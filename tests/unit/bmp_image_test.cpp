@@ -9,7 +9,6 @@
 namespace {
 
 BmpImage image;
-BmpImage copy;
 
 std::string temp_file(const std::string& bytes) {
   char name[] = "/tmp/bmp_image_test-XXXXXX";
@@ -62,8 +61,6 @@ TEST(BmpLoad, ReadsHeaderFieldsAndZeroesWhatAnEarlierFileLeft) {
   EXPECT_EQ(image_width(image), -1);
   EXPECT_EQ(image_height(image), 5);
   for (std::size_t i = 26; i < 300; ++i) ASSERT_EQ(image.bytes[i], 0) << i;
-  copy_image(image, copy);
-  EXPECT_EQ(std::memcmp(copy.bytes, image.bytes, kBmpCapacity), 0);
   std::remove(a.c_str());
   std::remove(b.c_str());
   EXPECT_FALSE(load_image("/nonexistent/file.bmp", image));

@@ -1,4 +1,5 @@
 #include "captions.h"
+#include "little_endian.h"
 
 #include <gtest/gtest.h>
 
@@ -13,18 +14,14 @@ namespace {
 BmpImage sheet;
 BmpImage picture;
 
-void put32(unsigned char* at, std::int32_t value) {
-  for (int i = 0; i < 4; ++i) at[i] = static_cast<unsigned char>(static_cast<std::uint32_t>(value) >> (8 * i));
-}
-
 // Fills a buffer with a header of the given size and every byte of the
 // buffer after it set to fill.
 void make_image(BmpImage& image, std::int32_t width, std::int32_t height, unsigned char fill) {
   std::memset(image.bytes, fill, kBmpCapacity);
   image.bytes[0] = 'B';
   image.bytes[1] = 'M';
-  put32(image.bytes + 18, width);
-  put32(image.bytes + 22, height);
+  write_le32(image.bytes + 18, width);
+  write_le32(image.bytes + 22, height);
   image.dirty_length = kBmpCapacity;
 }
 
@@ -167,11 +164,8 @@ TEST_P(ShippedSheet, EveryCellHasItsOwnTonePattern) {
   const CaptionMode& mode = caption_mode(GetParam());
   const std::vector<unsigned char> file = read_file(std::string(SHEETS_DIR) + "/" + mode.sheet_name);
   ASSERT_GE(file.size(), 54u) << mode.sheet_name;
-  auto field = [&](int at) {
-    return static_cast<std::int32_t>(file[at] | file[at + 1] << 8 | file[at + 2] << 16 |
-                                     static_cast<std::uint32_t>(file[at + 3]) << 24);
-  };
-  const std::int32_t width = field(18), height = field(22);
+  const auto width = static_cast<std::int32_t>(read_le32(file.data() + 18));
+  const auto height = static_cast<std::int32_t>(read_le32(file.data() + 22));
   ASSERT_GE(width, 82 * mode.cell_width);
   ASSERT_GE(height, mode.cell_height);
   const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;

@@ -33,13 +33,6 @@ TEST(OpacityScale, OneThirdForThirtyThreePercent) {
   EXPECT_EQ(scale_opacity(200, 100), 200);
 }
 
-TEST(OpacityScale, DirectRoutesAgreeWithTheProductRule) {
-  for (int r : {0, 10, 20, 25, 50, 100})
-    for (int a = 0; a < 256; ++a) EXPECT_EQ(scale_opacity(a, r), a * r / 100) << a << " " << r;
-  const OpacityScale table = make_opacity_scale(33);
-  for (int a = 0; a < 256; ++a) EXPECT_EQ(table.scaled[a], a / 3);
-}
-
 TEST(Fit, LastColumnMayMeetTheEdge) {
   EXPECT_TRUE(sprite_fits(0, 10, 10));
   EXPECT_FALSE(sprite_fits(1, 10, 10));

@@ -20,4 +20,5 @@ int main(int argc, char** argv) {
   const std::int32_t ratio = numeric_argument_or_fail(argv[7], kRatioInvalid);
   if (ratio > 100) fail_argument(kRatioInvalid, argv[7]);
   blend_files({argv[1], argv[2], argv[3], argv[4], x, y, ratio});
+  return 0;
 }

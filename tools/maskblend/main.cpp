@@ -16,4 +16,5 @@ int main(int argc, char** argv) {
   const std::int32_t x = numeric_argument_or_fail(argv[5], msg::kXInvalid);
   const std::int32_t y = numeric_argument_or_fail(argv[6], msg::kYInvalid);
   blend_files({argv[1], argv[2], argv[3], argv[4], x, y, 100});
+  return 0;
 }

@@ -3,7 +3,6 @@
 // errors a second time through the message-box program AlertPane.
 #include <cstdio>
 #include <cstring>
-#include <initializer_list>
 #include <string_view>
 
 #include "alert_pane.h"
@@ -20,14 +19,6 @@ constexpr const char kCountInvalid[] = "引数は２＋３の倍数にして下�
 constexpr const char kClosingLine[] = "エラー終了しました\n";
 constexpr const char kAlertHeading[] = "エラー";
 
-// The errors that AlertPane shows too. Those followed by a file name show
-// the message as heading and the name as detail; the others show the
-// heading "エラー" and the message. The message loses its line end.
-constexpr std::initializer_list<const char*> kAlertedWithName = {
-    msg::kReadError, msg::kNotBmp, msg::kNotPlainBmp, msg::kOpenError, msg::kImageSizeAbnormal, msg::kWriteFailed};
-constexpr std::initializer_list<const char*> kAlertedAlone = {
-    msg::kSpriteIsOutput, msg::kSticksOutSideways, msg::kSticksOutVertically};
-
 // The background is loaded straight into the output buffer: it is read
 // whole before anything is pasted, and the pastes never read it back.
 BmpImage output_image;
@@ -35,14 +26,10 @@ BmpImage sprite_image;
 FileName background_name;
 FileName output_name;
 FileName sprite_name;
-// Set while a sprite is handled: its errors end with the closing line.
-bool handling_sprite = false;
 
-bool listed(std::initializer_list<const char*> messages, const char* message) {
-  for (const char* m : messages)
-    if (m == message) return true;
-  return false;
-}
+// Where a run is when it fails: errors found while a sprite is handled end
+// with the closing line.
+enum class Stage { Background, Sprite, Output };
 
 std::string_view without_line_end(const char* message) {
   std::string_view text = message;
@@ -50,14 +37,37 @@ std::string_view without_line_end(const char* message) {
   return text;
 }
 
-// Runs after the lines of every failure, before the exit with status 1.
-void report_failure(const char* message, const char* name) {
-  if (handling_sprite) print_message(kClosingLine);
-  if (name != nullptr && listed(kAlertedWithName, message)) {
-    start_alert_pane(without_line_end(message), name);
-  } else if (name == nullptr && listed(kAlertedAlone, message)) {
-    start_alert_pane(kAlertHeading, without_line_end(message));
-  }
+[[noreturn]] void end_failed_run(Stage stage) {
+  if (stage == Stage::Sprite) print_message(kClosingLine);
+  end_run(1);
+}
+
+// The failures that AlertPane shows too, after the printed lines (and the
+// closing line): a failure about a file with the message as heading and the
+// name as detail, the others with the heading "エラー" and the message.
+[[noreturn]] void end_alerted_run(Stage stage, std::string_view heading, std::string_view detail) {
+  if (stage == Stage::Sprite) print_message(kClosingLine);
+  start_alert_pane(heading, detail);
+  end_run(1);
+}
+
+void alert_on(Stage stage, const char* failure, const char* name) {
+  if (failure == nullptr) return;
+  print_message_and_name(failure, name);
+  end_alerted_run(stage, without_line_end(failure), name);
+}
+
+[[noreturn]] void fail_alerted(Stage stage, const char* message) {
+  print_message(message);
+  end_alerted_run(stage, kAlertHeading, without_line_end(message));
+}
+
+// A sprite's X or Y, by the numeric argument rule; not shown in AlertPane.
+std::int32_t sprite_position_or_fail(const char* text, const char* message) {
+  std::int32_t value = 0;
+  if (parse_numeric_argument(text, value)) return value;
+  print_argument(message, text);
+  end_failed_run(Stage::Sprite);
 }
 
 // Copies the sprite's rows over the output, bottom-up rows on both sides.
@@ -76,14 +86,21 @@ void paste_sprite(std::int32_t x, std::int32_t y) {
 
 // One sprite: its numbers, its file, its fit, then the paste.
 void stamp_sprite(const char* name, const char* x_text, const char* y_text) {
-  const std::int32_t x = numeric_argument_or_fail(x_text, msg::kXInvalid);
-  const std::int32_t y = numeric_argument_or_fail(y_text, msg::kYInvalid);
-  set_file_name(sprite_name, name);
-  check_readable_or_fail(sprite_name);
-  if (same_name(sprite_name.text, output_name.text)) fail(msg::kSpriteIsOutput);
-  load_bmp_or_fail(sprite_name, sprite_image);
-  if (!sprite_fits(x, image_width(sprite_image), image_width(output_image))) fail(msg::kSticksOutSideways);
-  if (!sprite_fits(y, image_height(sprite_image), image_height(output_image))) fail(msg::kSticksOutVertically);
+  const std::int32_t x = sprite_position_or_fail(x_text, msg::kXInvalid);
+  const std::int32_t y = sprite_position_or_fail(y_text, msg::kYInvalid);
+  if (!copy_file_name(sprite_name, name)) {
+    print_message_and_name(msg::kNameTooLong, name);
+    end_failed_run(Stage::Sprite);
+  }
+  alert_on(Stage::Sprite, check_readable(sprite_name), sprite_name.text);
+  if (same_name(sprite_name.text, output_name.text)) fail_alerted(Stage::Sprite, msg::kSpriteIsOutput);
+  alert_on(Stage::Sprite, load_bmp(sprite_name, sprite_image), sprite_name.text);
+  if (!sprite_fits(x, image_width(sprite_image), image_width(output_image))) {
+    fail_alerted(Stage::Sprite, msg::kSticksOutSideways);
+  }
+  if (!sprite_fits(y, image_height(sprite_image), image_height(output_image))) {
+    fail_alerted(Stage::Sprite, msg::kSticksOutVertically);
+  }
   paste_sprite(x, y);
 }
 }  // namespace
@@ -92,20 +109,17 @@ int main(int argc, char** argv) {
   start_run();
   if (argc - 1 < 5) usage_exit({kBanner, kUsage});
   if ((argc - 3) % 3 != 0) fail(kCountInvalid);
-  set_failure_epilogue(report_failure);
   set_file_name(background_name, argv[1]);
   set_file_name(output_name, argv[2]);
 
-  load_bmp_or_fail(background_name, output_image);
-  check_fits_buffer_or_fail(output_image, background_name.text);
+  alert_on(Stage::Background, load_bmp(background_name, output_image), background_name.text);
+  alert_on(Stage::Background, check_fits_buffer(output_image), background_name.text);
 
   // Triples straight from the argument list, however many there are; an
   // empty sprite name ends the list.
-  handling_sprite = true;
   for (int i = 3; i + 2 < argc && argv[i][0] != '\0'; i += 3) stamp_sprite(argv[i], argv[i + 1], argv[i + 2]);
-  handling_sprite = false;
 
-  save_image_or_fail(output_name, output_image);
+  alert_on(Stage::Output, save_image(output_name, output_image), output_name.text);
   std::printf(msg::kCompositeDone, output_name.text);
   return 0;
 }

@@ -1,7 +1,6 @@
 // tintswap: replaces pixel colours by a colour table, in one picture (file
 // mode) or in every picture named in a list file (list mode).
 #include <cstdio>
-#include <cstdlib>
 
 #include "bmp_image.h"
 #include "colour_table.h"
@@ -87,16 +86,15 @@ void convert_image(Mode mode) {
   save_image_or_fail(output_name, image);
 }
 
-void print_aborted(const char*, const char*) { print_message(kAborted); }
+void print_aborted() { print_message(kAborted); }
 
-[[noreturn]] void run_file_mode(const char* image_name, const char* colour_table) {
+void run_file_mode(const char* image_name, const char* colour_table) {
   set_file_name(input_name, image_name);
   check_readable_or_fail(input_name);  // before the table, so its diagnostics never hide this
   load_colour_table_or_fail(colour_table);
   derive_output_name(output_name, input_name.text, LineCut::Cut);
   convert_image(Mode::File);
   std::printf(kConverted, output_name.text);
-  std::exit(0);
 }
 
 bool is_list_entry(const TextLine& listed) {
@@ -104,7 +102,7 @@ bool is_list_entry(const TextLine& listed) {
   return first != '#' && first != '\r' && first != '\n';
 }
 
-[[noreturn]] void run_list_mode(const char* list, const char* colour_table) {
+void run_list_mode(const char* list, const char* colour_table) {
   set_file_name(list_name, list);
   if (!open_text_file(list_file, list_name.text)) fail_with_name(msg::kReadError, list_name.text);
   load_colour_table_or_fail(colour_table);
@@ -121,9 +119,9 @@ bool is_list_entry(const TextLine& listed) {
   }
   // A list that could not be read to its end must not pass for a finished one.
   if (text_file_failed(list_file)) fail_with_name(msg::kReadError, list_name.text);
+  set_failure_epilogue(nullptr);
   close_text_file(list_file);
   print_message(kListDone);
-  std::exit(0);
 }
 }  // namespace
 
@@ -131,9 +129,9 @@ int main(int argc, char** argv) {
   start_run();
   if (argc - 1 < 3) usage_exit({kBanner, kUsage, kUsageFile, kUsageList});
   switch (mode_of(argv[1])) {
-    case Mode::File: run_file_mode(argv[2], argv[3]);
-    case Mode::List: run_list_mode(argv[2], argv[3]);
-    case Mode::None: break;
+    case Mode::File: run_file_mode(argv[2], argv[3]); break;
+    case Mode::List: run_list_mode(argv[2], argv[3]); break;
+    case Mode::None: fail(kNoMode);
   }
-  fail(kNoMode);
+  return 0;
 }
