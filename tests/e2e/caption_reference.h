@@ -66,12 +66,7 @@ inline File shipped_sheet(int mode) {
 inline GlyphFn glyphs_of(const Bytes& sheet, int mode) {
   auto bytes = std::make_shared<const Bytes>(sheet);
   const int w = kSheetModes[mode].w;
-  const std::int32_t width = le32_at(sheet, 18), height = le32_at(sheet, 22);
-  return [bytes, w, width, height](int k, int cx, int cy) {
-    const std::size_t at = offset(width, height, k * w + cx, cy);
-    return Rgb{static_cast<uint8_t>((*bytes)[at + 2]), static_cast<uint8_t>((*bytes)[at + 1]),
-               static_cast<uint8_t>((*bytes)[at])};
-  };
+  return [bytes, w](int k, int cx, int cy) { return pixel_at(*bytes, k * w + cx, cy); };
 }
 
 // A picture with the text's cells painted over the background, the first

@@ -204,18 +204,24 @@ Bytes bmp_header(std::int32_t width, std::int32_t height) {
   return with_le32(b, 34, rows);
 }
 
+Rgb pixel_at(const Bytes& file, int x, int y) {
+  const std::size_t at = offset(le32_at(file, 18), le32_at(file, 22), x, y);
+  return {static_cast<std::uint8_t>(file.at(at + 2)), static_cast<std::uint8_t>(file.at(at + 1)),
+          static_cast<std::uint8_t>(file.at(at))};
+}
+
+void set_pixel(Bytes& file, int x, int y, Rgb colour) {
+  const std::size_t at = offset(le32_at(file, 18), le32_at(file, 22), x, y);
+  file.at(at) = static_cast<char>(colour.b);
+  file.at(at + 1) = static_cast<char>(colour.g);
+  file.at(at + 2) = static_cast<char>(colour.r);
+}
+
 Bytes bmp(std::int32_t width, std::int32_t height, const PixelFn& pixel) {
   Bytes b = bmp_header(width, height);
   b.resize(54 + static_cast<std::size_t>(stride(width) * height), static_cast<char>(0xEE));
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      const Rgb p = pixel(x, y);
-      const std::size_t at = offset(width, height, x, y);
-      b[at] = static_cast<char>(p.b);
-      b[at + 1] = static_cast<char>(p.g);
-      b[at + 2] = static_cast<char>(p.r);
-    }
-  }
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) set_pixel(b, x, y, pixel(x, y));
   return b;
 }
 

@@ -98,6 +98,9 @@ Bytes bmp_header(std::int32_t width, std::int32_t height);
 std::int64_t stride(std::int32_t width);
 // Offset of pixel (x, y) in a file built by bmp().
 std::size_t offset(std::int32_t width, std::int32_t height, std::int32_t x, std::int32_t y);
+// Pixel (x, y) of a picture file, by the size its header gives.
+Rgb pixel_at(const Bytes& file, int x, int y);
+void set_pixel(Bytes& file, int x, int y, Rgb colour);
 
 // Little-endian fields: a value as size bytes, the 32-bit value at an
 // offset of a file's bytes, and a copy of the file with a field replaced.

@@ -63,11 +63,7 @@ Bytes painted(Bytes file, int width, int height, std::int64_t x0, std::int64_t y
       const int key = key_at(static_cast<int>(dx % 98), static_cast<int>(r));
       const std::int64_t letter = dx / 98 * 12 + key;
       if (key < 0 || letter >= static_cast<std::int64_t>(map.size()) || map[letter] == 'o') continue;
-      const Rgb c = colour_of(map[letter]);
-      const std::size_t at = offset(width, height, px, py);
-      file[at] = static_cast<char>(c.b);
-      file[at + 1] = static_cast<char>(c.g);
-      file[at + 2] = static_cast<char>(c.r);
+      set_pixel(file, px, py, colour_of(map[letter]));
     }
   }
   return file;

@@ -23,16 +23,8 @@ Bytes caption_at(int w, int h, const std::string& text, int mode, int x = 0, int
 // The same picture with every pixel recoloured by the function.
 Bytes recoloured(const Bytes& file, std::function<Rgb(Rgb)> change) {
   Bytes b = file;
-  const std::int32_t w = le32_at(b, 18), h = le32_at(b, 22);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      const std::size_t at = offset(w, h, x, y);
-      const Rgb p = change({static_cast<uint8_t>(b[at + 2]), static_cast<uint8_t>(b[at + 1]),
-                            static_cast<uint8_t>(b[at])});
-      b[at] = static_cast<char>(p.b);
-      b[at + 1] = static_cast<char>(p.g);
-      b[at + 2] = static_cast<char>(p.r);
-    }
+  for (int y = 0; y < le32_at(b, 22); ++y)
+    for (int x = 0; x < le32_at(b, 18); ++x) set_pixel(b, x, y, change(pixel_at(b, x, y)));
   return b;
 }
 std::vector<std::string> args(const std::string& mode, const std::string& x, const std::string& y) {
