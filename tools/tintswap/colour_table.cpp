@@ -3,6 +3,8 @@
 #include <bit>
 #include <cstring>
 
+#include "huge_pages.h"
+
 namespace {
 constexpr std::uint32_t kNoColour = 0xFFFFFFFFu;  // never a 24-bit colour
 
@@ -30,7 +32,10 @@ void clear_index(ColourIndex& index) {
 }
 }  // namespace
 
-void clear_table(ColourTable& table) { table.count = 0; }
+void clear_table(ColourTable& table) {
+  advise_huge_pages(&table, sizeof table);
+  table.count = 0;
+}
 
 bool parse_entry_line(const char* line, std::uint8_t (&values)[kColourEntrySize]) {
   for (std::size_t i = 0; i < kEntryLineMinimum - 1; ++i) {
@@ -59,6 +64,7 @@ TableLine add_table_line(ColourTable& table, const TextLine& line) {
 }
 
 void build_index(const ColourTable& table, ColourIndex& index) {
+  advise_huge_pages(&index, sizeof index);
   clear_index(index);
   for (std::int32_t i = 0; i < table.count; ++i) {
     const std::uint32_t from = from_colour(table.entries + static_cast<std::size_t>(i) * kColourEntrySize);

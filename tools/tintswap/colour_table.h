@@ -13,8 +13,9 @@ inline constexpr std::size_t kColourEntrySize = 6;
 inline constexpr std::size_t kEntryLineMinimum = 24;  // 23 characters and the line end
 
 // Entries in the order of the accepted lines, six bytes each: from red,
-// green, blue, then to red, green, blue.
-struct ColourTable {
+// green, blue, then to red, green, blue. Aligned to 2 MiB so that it can be
+// backed by huge pages.
+struct alignas(2097152) ColourTable {
   std::uint8_t entries[kColourTableCapacity * kColourEntrySize];
   std::int32_t count;
 };
@@ -43,20 +44,20 @@ inline std::uint32_t pack_colour(std::uint8_t red, std::uint8_t green, std::uint
 // below it, from a running count kept per 64-bit word; a summary bit per
 // word tells the words in use. A lookup reads four places and a build passes
 // twice over the entries and once over the words in use, whatever colours
-// the table holds; about 7 MiB at most, of which a small table touches a few
-// pages.
+// the table holds. About 7 MiB, aligned like the table; a small table
+// touches few of its pages.
 inline constexpr std::uint32_t kColourCount = 1u << 24;
 inline constexpr std::uint32_t kColourWords = kColourCount / 64;
 inline constexpr std::uint32_t kSummaryWords = kColourWords / 64;
 
-struct ColourIndex {
+struct alignas(2097152) ColourIndex {
+  // First, so that a place one too far would overwrite colour bits, which
+  // the tests would see.
+  std::uint32_t to[kColourTableCapacity];     // the to colours in from colour order
   std::uint64_t present[kColourWords];        // bit c of the whole: colour c is a from colour
   std::uint64_t words_in_use[kSummaryWords];  // bit w of the whole: present[w] is not zero
   std::uint32_t set_below[kColourWords];      // bits set in present before word w, for words in use
-  std::size_t colours;
-  // Last, and ending the index without padding: a place one too far lands
-  // outside it, where a sanitizer sees it.
-  std::uint32_t to[kColourTableCapacity];  // the to colours in from colour order
+  std::uint32_t colours;
 };
 
 // Builds the index of the table; an index built before is cleared first, at
