@@ -1,8 +1,11 @@
 # Shared by the benchmarks. Sourced first: sets ROOT, BIN (the built tools,
-# default build/bin) and moves into a scratch folder that is removed at the
-# end; RUNS defaults to the value the script gives.
+# default build/bin) and PYTHONPATH, and moves into a scratch folder that is
+# removed at the end; RUNS defaults to the value the script gives.
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BIN=${BIN:-$ROOT/build/bin}
+# Their Python writes files with the helpers in samples/.
+PYTHONPATH=$ROOT/samples
+export PYTHONPATH
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 cd "$WORK"
