@@ -6,13 +6,9 @@ RUNS=${RUNS:-20}
 . "$(dirname "$0")/lib.sh"
 
 python3 - <<'PY'
-import os, struct
-def picture(name, seed):
-    rows = 5760 * 1080
-    header = b"BM" + struct.pack("<IHHIIiiHHIIiiII", 54 + rows, 0, 0, 54, 40, 1920, 1080, 1, 24, 0, rows, 0, 0, 0, 0)
-    body = bytes((i * seed + (i >> 7)) & 255 for i in range(65536)) * (rows // 65536 + 1)
-    open(name, "wb").write(header + body[:rows])
-picture("bg.bmp", 3); picture("sp.bmp", 7); picture("al.bmp", 11)
+from bmp import write_noise_bmp
+for name, seed in (("bg.bmp", 3), ("sp.bmp", 7), ("al.bmp", 11)):
+    write_noise_bmp(name, 1920, 1080, seed)
 PY
 
 set -- $(python3 "$ROOT/bench/timing.py" "$RUNS" -- cp bg.bmp copy.bmp \

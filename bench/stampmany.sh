@@ -6,16 +6,10 @@ RUNS=${RUNS:-20}
 . "$(dirname "$0")/lib.sh"
 
 python3 - <<'PY'
-import struct
-def picture(name, width, height, seed):
-    stride = (width * 3 + 3) // 4 * 4
-    rows = stride * height
-    header = b"BM" + struct.pack("<IHHIIiiHHIIiiII", 54 + rows, 0, 0, 54, 40, width, height, 1, 24, 0, rows, 0, 0, 0, 0)
-    body = bytes((i * seed + (i >> 7)) & 255 for i in range(65536)) * (rows // 65536 + 1)
-    open(name, "wb").write(header + body[:rows])
-picture("bg.bmp", 1920, 1080, 3)
+from bmp import write_noise_bmp
+write_noise_bmp("bg.bmp", 1920, 1080, 3)
 for k in range(4):
-    picture(f"sp{k}.bmp", 64, 64, 5 + 2 * k)
+    write_noise_bmp(f"sp{k}.bmp", 64, 64, 5 + 2 * k)
 PY
 
 # 100 sprites from four files, spread over the whole background in a 10 x 10

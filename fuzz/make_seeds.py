@@ -3,19 +3,18 @@
 kinds of input the end-to-end tests use: each seed is its parts (arguments
 and file contents) joined with the driver's separator."""
 import os
-import struct
 import sys
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(ROOT, "samples"))
+from bmp import bmp_bytes  # noqa: E402
+
 SEP = b"\xff\xfe\xfd\xfc"
 out = sys.argv[1]
 
 
-def bmp(width, height, fill=b"\x40\x80\xc0"):
-    stride = (width * 3 + 3) // 4 * 4
-    rows = (fill * width + bytes(stride - 3 * width)) * height if width > 0 and height > 0 else b""
-    return b"BM" + struct.pack("<IHHIIiiHHIIiiII", 54 + len(rows), 0, 0, 54, 40, width, height, 1, 24, 0,
-                               len(rows), 0, 0, 0, 0) + rows
+def bmp(width, height, fill=(0xC0, 0x80, 0x40)):
+    return bmp_bytes(width, height, lambda x, y: fill)
 
 
 def sample(*path):
@@ -53,9 +52,9 @@ seed("pcmclip", "huge_cut", "2147483647", "100", tone[:100])
 
 table = sample("tintswap", "colours.txt")
 seed("tintswap", "file", "-f", table, b"", bmp(5, 4), b"")
-seed("tintswap", "list", "-l", table, b"# pictures\na.bmp\r\nb.bmp\n", bmp(3, 2), bmp(7, 1, b"\xff\x00\x00"))
+seed("tintswap", "list", "-l", table, b"# pictures\na.bmp\r\nb.bmp\n", bmp(3, 2), bmp(7, 1, (0, 0, 255)))
 seed("tintswap", "diagnostics", "-F", b"# c\n\n000 000 000 255 255 255\n256 000 000 000 000 000\n12 3\n", b"",
-     bmp(2, 2, b"\x00\x00\x00"), b"")
+     bmp(2, 2, (0, 0, 0)), b"")
 
 seed("stampmany", "two", bmp(9, 7), bmp(2, 3), bmp(3, 1), "a.bmp", "1", "2", "b.bmp", "6")
 seed("stampmany", "quote", bmp(9, 7), bmp(2, 3), b"MB", "a.bmp", "0", "0", "x'; $(touch z) `ポ`|.bmp", "0")

@@ -14,13 +14,12 @@ pattern (a caption could then not be read back). Run it from anywhere:
     python3 make_sheets.py --preview DIR    # also writes enlarged PNG previews into DIR
 """
 import os
-import struct
 import sys
-import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "samples"))
 from bmp import write_bmp  # noqa: E402
+from png import write_png  # noqa: E402
 
 CHARACTER_SET = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz[]{|}#$%&'()*+,-./_!"
 INK = (255, 255, 255)       # light: red byte 128 or more
@@ -84,23 +83,6 @@ def build_sheet(art, cell_w, cell_h, art_w, art_rows, left, top, scale):
             sys.exit(f"{art}: {CHARACTER_SET[k]!r} looks exactly like {CHARACTER_SET[seen[key]]!r}")
         seen[key] = k
     return cells
-
-
-def write_png(path, width, height, pixel, zoom):
-    """A plain RGB PNG, every pixel drawn zoom x zoom, for looking at a sheet."""
-    raw = bytearray()
-    for y in range(height * zoom):
-        raw.append(0)
-        for x in range(width * zoom):
-            raw += bytes(pixel(x // zoom, y // zoom))
-
-    def chunk(kind, data):
-        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
-
-    header = struct.pack(">IIBBBBB", width * zoom, height * zoom, 8, 2, 0, 0, 0)
-    with open(path, "wb") as f:
-        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(bytes(raw)))
-                + chunk(b"IEND", b""))
 
 
 def main():

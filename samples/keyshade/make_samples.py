@@ -4,34 +4,37 @@ so that keyshade's key rectangles cover exactly the keys and the outlines
 between them lie in the columns and rows the keys leave unpainted. The first
 key's top-left corner is at (10, 12). Run from this folder."""
 import os
+import re
 import sys
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, ".."))
 from bmp import write_bmp  # noqa: E402
+
+
+def keyshade_geometry():
+    """The octave pitch and the twelve keys of an octave from C, each as its
+    two rectangles (x, y, width, height) from the octave's origin, as
+    keyshade's source fixes them; a black key has the same one twice."""
+    with open(os.path.join(HERE, "..", "..", "tools", "keyshade", "main.cpp"), encoding="utf-8") as f:
+        source = f.read()
+    pitch = int(re.search(r"kOctavePitch = (\d+);", source).group(1))
+    table = re.search(r"kOctave\[12\] = \{(.*?)\n\};", source, re.S).group(1)
+    keys = [tuple(tuple(int(n) for n in rect.split(",")) for rect in key)
+            for key in re.findall(r"\{\{([\d, ]+)\}, \{([\d, ]+)\}\}", table)]
+    if len(keys) != 12:
+        sys.exit("tools/keyshade/main.cpp: expected the twelve keys of kOctave")
+    return pitch, keys
+
 
 ORIGIN_X, ORIGIN_Y = 10, 12
 OCTAVES = 6
-PITCH = 98
+PITCH, KEYS = keyshade_geometry()
+BLACK = {key for key, (first, second) in enumerate(KEYS) if first == second}
+KEYS_WIDTH = max(x + w for rects in KEYS for x, y, w, h in rects)
+KEYS_HEIGHT = max(y + h for rects in KEYS for x, y, w, h in rects)
 WIDTH = ORIGIN_X + OCTAVES * PITCH + 8
-HEIGHT = ORIGIN_Y + 46 + 10
-
-# The keys of one octave from C, each as two rectangles (x, y, width, height)
-# from the octave's origin; the black keys are 1, 3, 6, 8 and 10.
-KEYS = [
-    ((0, 0, 8, 46), (8, 26, 4, 20)),
-    ((9, 0, 8, 25),),
-    ((18, 0, 4, 26), (14, 26, 12, 20)),
-    ((23, 0, 8, 25),),
-    ((32, 0, 8, 26), (28, 26, 12, 20)),
-    ((42, 0, 8, 26), (42, 26, 12, 20)),
-    ((51, 0, 8, 25),),
-    ((60, 0, 4, 26), (56, 26, 12, 20)),
-    ((65, 0, 8, 25),),
-    ((74, 0, 4, 26), (70, 26, 12, 20)),
-    ((79, 0, 8, 25),),
-    ((84, 26, 4, 20), (88, 0, 8, 46)),
-]
-BLACK = {1, 3, 6, 8, 10}
+HEIGHT = ORIGIN_Y + KEYS_HEIGHT + 10
 
 # Which key covers each (column, row) of one octave.
 OCTAVE = {}
@@ -44,7 +47,7 @@ for key, rects in enumerate(KEYS):
 
 def pixel(x, y):
     c, r = x - ORIGIN_X, y - ORIGIN_Y
-    inside = 0 <= r < 46 and 0 <= c < OCTAVES * PITCH - 2
+    inside = 0 <= r < KEYS_HEIGHT and 0 <= c < (OCTAVES - 1) * PITCH + KEYS_WIDTH
     if not inside:
         if y == ORIGIN_Y - 3:
             return (150, 30, 40)  # the felt strip above the keys

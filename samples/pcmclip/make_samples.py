@@ -3,9 +3,13 @@
 second of silence and then a soft-edged tone (440 Hz left, 660 Hz right).
 Run from this folder."""
 import math
+import os
 import struct
+import sys
 
-RATE = 44100
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
+from wav import RATE, write_wav  # noqa: E402
+
 SILENCE = RATE // 4
 TONE = RATE - SILENCE
 FADE = RATE // 50
@@ -21,14 +25,5 @@ def frames():
                round(9000 * edge * math.sin(2 * math.pi * 660 * t)))
 
 
-def write_wav(path, samples):
-    data = b"".join(struct.pack("<hh", left, right) for left, right in samples)
-    header = (b"RIFF" + struct.pack("<I", 36 + len(data)) + b"WAVE" +
-              b"fmt " + struct.pack("<IHHIIHH", 16, 1, 2, RATE, RATE * 4, 4, 16) +
-              b"data" + struct.pack("<I", len(data)))
-    with open(path, "wb") as f:
-        f.write(header + data)
-
-
 if __name__ == "__main__":
-    write_wav("tone.wav", frames())
+    write_wav("tone.wav", b"".join(struct.pack("<hh", left, right) for left, right in frames()))

@@ -8,6 +8,7 @@ import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
 from bmp import write_bmp  # noqa: E402
+from colour_table import entry_line  # noqa: E402
 
 SKY = (120, 190, 240)
 GROUND = (150, 100, 60)
@@ -42,20 +43,16 @@ def tree(x, y):
     return SKY
 
 
-def entry(frm, to):
-    return "%03d %03d %03d %03d %03d %03d\n" % (frm + to)
-
-
 write_bmp("slime.bmp", 49, 48, slime)
 write_bmp("tree.bmp", 33, 48, tree)
 with open("colours.txt", "w", newline="\n") as f:
     f.write("# from red green blue, to red green blue\n")
     f.write("# greens become blues\n")
-    f.write(entry(GREEN_DARK, (30, 50, 130)))
-    f.write(entry(GREEN, (60, 90, 200)))
-    f.write(entry(GREEN_LIGHT, (150, 180, 250)))
+    f.write(entry_line(GREEN_DARK, (30, 50, 130)))
+    f.write(entry_line(GREEN, (60, 90, 200)))
+    f.write(entry_line(GREEN_LIGHT, (150, 180, 250)))
     f.write("\n# the sky at dusk\n")
-    f.write(entry(SKY, (250, 150, 90)))
+    f.write(entry_line(SKY, (250, 150, 90)))
 with open("list.txt", "w", newline="\n") as f:
     f.write("# pictures to recolour, one a line\n")
     f.write("slime.bmp\n")

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <random>
 #include <string>
@@ -61,42 +63,76 @@ TEST(ColourTable, RefusesAnEntryBeyondCapacity) {
   EXPECT_EQ(t.table->count, kColourTableCapacity);
 }
 
-// The rule the index must keep: the first entry in file order wins.
-bool linear_first_match(const ColourTable& table, std::uint32_t from, std::uint32_t& to) {
-  for (std::int32_t i = 0; i < table.count; ++i) {
-    const std::uint8_t* e = table.entries + 6 * static_cast<std::size_t>(i);
-    if (pack_colour(e[0], e[1], e[2]) == from) {
-      to = pack_colour(e[3], e[4], e[5]);
-      return true;
-    }
-  }
-  return false;
-}
+// Index tables: the from colour of each entry, as a function of the entry
+// number and the table's size; the to colour of entry i is i itself, so that
+// an answer names the entry it came from.
+struct IndexRow {
+  const char* name;
+  std::int32_t entries;
+  std::uint32_t (*from)(std::int32_t entry, std::int32_t entries);
+};
 
-TEST(ColourIndex, AgreesWithALinearFirstMatchScan) {
+// Distinct for distinct entries (an odd multiplier is one to one on 24 bits)
+// and spread over the colours.
+std::uint32_t scattered(std::int32_t i) { return static_cast<std::uint32_t>(i) * 0x9E3779B1u & 0xFFFFFF; }
+// Drawn from a third as many colours, so that most repeat.
+std::uint32_t pooled(std::int32_t i, std::int32_t entries) {
+  return scattered(static_cast<std::int32_t>(scattered(i) % static_cast<std::uint32_t>(entries / 3 + 2)));
+}
+constexpr std::uint32_t kMixedBits = 0x5AC3A5;
+
+const IndexRow kIndexRows[] = {
+    {"no entries", 0, pooled},
+    {"one entry", 1, pooled},
+    {"7 from a pool", 7, pooled},
+    {"8 from a pool", 8, pooled},
+    {"9 from a pool", 9, pooled},
+    {"300 from a pool", 300, pooled},
+    {"5000 from a pool", 5000, pooled},
+    {"full table, every colour once", kColourTableCapacity, [](std::int32_t i, std::int32_t) { return scattered(i); }},
+    {"full table, the first colour again second and last", kColourTableCapacity,
+     [](std::int32_t i, std::int32_t n) { return scattered(i == 1 || i == n - 1 ? 0 : i); }},
+    {"full table, a middle colour again next and last but one", kColourTableCapacity,
+     [](std::int32_t i, std::int32_t n) { return scattered(i == n / 2 + 1 || i == n - 2 ? n / 2 : i); }},
+    {"full table, the last two alike", kColourTableCapacity,
+     [](std::int32_t i, std::int32_t n) { return scattered(i == n - 1 ? n - 2 : i); }},
+    {"a colour, its 24 one-bit neighbours, then the neighbours again", 49,
+     [](std::int32_t i, std::int32_t) { return i == 0 ? kMixedBits : kMixedBits ^ 1u << (i - 1) % 24; }},
+};
+
+TEST(ColourIndex, AgreesWithTheFirstEntryOfEachColour) {
   Tables t;
   std::mt19937 random(20261208);
-  for (int entries : {0, 1, 7, 8, 9, 300, 5000}) {
-    // From colours drawn from a small pool, so that most repeat.
-    std::vector<std::uint32_t> pool(static_cast<std::size_t>(entries / 3 + 2));
-    for (std::uint32_t& c : pool) c = random() & 0xFFFFFF;
+  for (const IndexRow& row : kIndexRows) {
     clear_table(*t.table);
-    for (int i = 0; i < entries; ++i) {
-      const std::uint32_t from = pool[random() % pool.size()], to = random() & 0xFFFFFF;
+    for (std::int32_t i = 0; i < row.entries; ++i) {
+      const std::uint32_t from = row.from(i, row.entries), to = static_cast<std::uint32_t>(i);
       const std::uint8_t e[6] = {std::uint8_t(from >> 16), std::uint8_t(from >> 8), std::uint8_t(from),
                                  std::uint8_t(to >> 16),   std::uint8_t(to >> 8),   std::uint8_t(to)};
       std::memcpy(t.table->entries + 6 * static_cast<std::size_t>(i), e, 6);
       t.table->count = i + 1;
     }
     build_index(*t.table, *t.index);
-    std::vector<std::uint32_t> probes = pool;
-    for (int i = 0; i < 2000; ++i) probes.push_back(random() & 0xFFFFFF);
-    for (std::uint32_t from : probes) {
-      std::uint32_t expected = 0, actual = 0;
-      const bool found = linear_first_match(*t.table, from, expected);
-      ASSERT_EQ(find_colour(*t.index, from, actual), found) << entries << " entries, colour " << from;
-      if (found) {
-        ASSERT_EQ(actual, expected) << entries << " entries, colour " << from;
+    // Probes: the colours of all entries (of a full table, the first, middle
+    // and last ones) and every colour one bit from them, and random colours.
+    std::map<std::uint32_t, std::int32_t> first_entry;  // -1: no entry has the colour
+    for (std::int32_t i = 0; i < row.entries; ++i) {
+      const bool inner = i >= 64 && std::abs(i - row.entries / 2) >= 32 && i < row.entries - 64;
+      if (row.entries == kColourTableCapacity && inner) continue;
+      const std::uint32_t from = row.from(i, row.entries);
+      first_entry.emplace(from, -1);
+      for (int bit = 0; bit < 24; ++bit) first_entry.emplace(from ^ 1u << bit, -1);
+    }
+    for (int i = 0; i < 2000; ++i) first_entry.emplace(random() & 0xFFFFFF, -1);
+    for (std::int32_t i = 0; i < row.entries; ++i) {
+      const auto probe = first_entry.find(row.from(i, row.entries));
+      if (probe != first_entry.end() && probe->second < 0) probe->second = i;
+    }
+    for (const auto& [from, entry] : first_entry) {
+      std::uint32_t to = 0;
+      ASSERT_EQ(find_colour(*t.index, from, to), entry >= 0) << row.name << ", colour " << from;
+      if (entry >= 0) {
+        ASSERT_EQ(to, static_cast<std::uint32_t>(entry)) << row.name << ", colour " << from;
       }
     }
   }

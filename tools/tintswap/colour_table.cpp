@@ -1,23 +1,41 @@
 #include "colour_table.h"
 
+#include <bit>
 #include <cstring>
 
+#include "huge_pages.h"
+
 namespace {
-constexpr std::uint32_t kUsedBit = 1u << 24;
 constexpr std::uint32_t kNoColour = 0xFFFFFFFFu;  // never a 24-bit colour
-constexpr int kIndexMinimumBits = 10;
-constexpr std::uint32_t kIndexMinimumSlots = 1u << kIndexMinimumBits;
-static_assert(kIndexMinimumSlots <= kIndexSlots);
 
 // Fields sit at 0, 4, 8, ...; the character after each is a separator.
 bool is_separator(std::size_t position) { return position % 4 == 3; }
 
-std::uint32_t slot_of(const ColourIndex& index, std::uint32_t colour) {
-  return (colour * 0x9E3779B1u) >> index.shift;  // Fibonacci hashing: the top bits spread well
+std::uint64_t bit_of(std::uint32_t colour) { return std::uint64_t{1} << (colour % 64); }
+
+// The colour's place among the index's from colours; only for one of them.
+std::uint32_t place_of(const ColourIndex& index, std::uint32_t colour) {
+  const std::uint32_t word = colour / 64;
+  return index.set_below[word] + static_cast<std::uint32_t>(std::popcount(index.present[word] & (bit_of(colour) - 1)));
+}
+
+std::uint32_t from_colour(const std::uint8_t* entry) { return pack_colour(entry[0], entry[1], entry[2]); }
+std::uint32_t to_colour(const std::uint8_t* entry) { return pack_colour(entry[3], entry[4], entry[5]); }
+
+void clear_index(ColourIndex& index) {
+  for (std::uint32_t s = 0; s < kSummaryWords; ++s) {
+    for (std::uint64_t in_use = index.words_in_use[s]; in_use != 0; in_use &= in_use - 1)
+      index.present[s * 64 + static_cast<std::uint32_t>(std::countr_zero(in_use))] = 0;
+    index.words_in_use[s] = 0;
+  }
+  index.colours = 0;
 }
 }  // namespace
 
-void clear_table(ColourTable& table) { table.count = 0; }
+void clear_table(ColourTable& table) {
+  advise_huge_pages(&table, sizeof table);
+  table.count = 0;
+}
 
 bool parse_entry_line(const char* line, std::uint8_t (&values)[kColourEntrySize]) {
   for (std::size_t i = 0; i < kEntryLineMinimum - 1; ++i) {
@@ -46,40 +64,40 @@ TableLine add_table_line(ColourTable& table, const TextLine& line) {
 }
 
 void build_index(const ColourTable& table, ColourIndex& index) {
-  // At most a quarter of the slots in use where the capacity allows, half at
-  // worst, so that most misses end at their first slot and the branch that
-  // tells is well predicted; never fewer than kIndexMinimumSlots.
-  std::uint32_t slots = kIndexMinimumSlots;
-  int bits = kIndexMinimumBits;
-  while (slots < kIndexSlots && slots < 4u * static_cast<std::uint32_t>(table.count)) {
-    slots <<= 1;
-    ++bits;
-  }
-  index.mask = slots - 1;
-  index.shift = 32 - bits;
-  index.colours = 0;
-  std::memset(index.slots, 0, slots * sizeof(ColourIndex::Slot));
+  advise_huge_pages(&index, sizeof index);
+  clear_index(index);
   for (std::int32_t i = 0; i < table.count; ++i) {
-    const std::uint8_t* e = table.entries + static_cast<std::size_t>(i) * kColourEntrySize;
-    const std::uint32_t key = pack_colour(e[0], e[1], e[2]) | kUsedBit;
-    std::uint32_t at = slot_of(index, key & ~kUsedBit);
-    while (index.slots[at].key != 0 && index.slots[at].key != key) at = (at + 1) & index.mask;
-    if (index.slots[at].key == key) continue;  // an earlier line already has this colour
-    index.slots[at] = {key, pack_colour(e[3], e[4], e[5])};
-    ++index.colours;
+    const std::uint32_t from = from_colour(table.entries + static_cast<std::size_t>(i) * kColourEntrySize);
+    const std::uint32_t word = from / 64;
+    index.present[word] |= bit_of(from);
+    index.words_in_use[word / 64] |= bit_of(word);
+  }
+  // Running counts only for the words in use: a small table touches few pages.
+  std::uint32_t colours = 0;
+  for (std::uint32_t s = 0; s < kSummaryWords; ++s) {
+    for (std::uint64_t in_use = index.words_in_use[s]; in_use != 0; in_use &= in_use - 1) {
+      const std::uint32_t word = s * 64 + static_cast<std::uint32_t>(std::countr_zero(in_use));
+      index.set_below[word] = colours;
+      colours += static_cast<std::uint32_t>(std::popcount(index.present[word]));
+    }
+  }
+  index.colours = colours;
+  // From the last entry to the first, so that the earliest line for a colour
+  // writes its to colour last and stays.
+  for (std::int32_t i = table.count - 1; i >= 0; --i) {
+    const std::uint8_t* entry = table.entries + static_cast<std::size_t>(i) * kColourEntrySize;
+    index.to[place_of(index, from_colour(entry))] = to_colour(entry);
   }
 }
 
 bool find_colour(const ColourIndex& index, std::uint32_t from, std::uint32_t& to) {
-  const std::uint32_t key = from | kUsedBit;
-  for (std::uint32_t at = slot_of(index, from);; at = (at + 1) & index.mask) {
-    const ColourIndex::Slot& slot = index.slots[at];
-    if (slot.key == key) {
-      to = slot.to;
-      return true;
-    }
-    if (slot.key == 0) return false;  // at most half the slots are used, so a free one always ends the probe
-  }
+  // The summary first: a small table's misses then read 32 KiB, not the
+  // 2 MiB of the colour bits.
+  const std::uint32_t word = from / 64;
+  if (from >= kColourCount || (index.words_in_use[word / 64] & bit_of(word)) == 0) return false;
+  if ((index.present[word] & bit_of(from)) == 0) return false;
+  to = index.to[place_of(index, from)];
+  return true;
 }
 
 void recolour_image(const ColourIndex& index, BmpImage& image) {

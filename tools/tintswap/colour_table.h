@@ -13,8 +13,9 @@ inline constexpr std::size_t kColourEntrySize = 6;
 inline constexpr std::size_t kEntryLineMinimum = 24;  // 23 characters and the line end
 
 // Entries in the order of the accepted lines, six bytes each: from red,
-// green, blue, then to red, green, blue.
-struct ColourTable {
+// green, blue, then to red, green, blue. Aligned to 2 MiB so that it can be
+// backed by huge pages.
+struct alignas(2097152) ColourTable {
   std::uint8_t entries[kColourTableCapacity * kColourEntrySize];
   std::int32_t count;
 };
@@ -37,26 +38,30 @@ inline std::uint32_t pack_colour(std::uint8_t red, std::uint8_t green, std::uint
   return static_cast<std::uint32_t>(red) << 16 | static_cast<std::uint32_t>(green) << 8 | blue;
 }
 
-// Open-addressing hash index over the table's from colours that keeps, for
-// each colour, the entry of the earliest line: a lookup gives the same answer
-// as a scan from entry 0 that stops at the first match, at a cost that does
-// not grow with the table. Only as many slots as the table needs are used
-// (a power of two, a few times its entries), so a small table stays in the
-// cache and touches few pages.
-inline constexpr std::uint32_t kIndexSlots = 1u << 21;  // at least twice the table capacity
-static_assert(kIndexSlots >= 2u * kColourTableCapacity);
+// The index over the table's from colours: one bit per 24-bit colour that
+// some entry turns, and the to colour of each one's earliest entry, in
+// colour order. A colour's place in that order is the number of set bits
+// below it, from a running count kept per 64-bit word; a summary bit per
+// word tells the words in use. A lookup reads four places and a build passes
+// twice over the entries and once over the words in use, whatever colours
+// the table holds. About 7 MiB, aligned like the table; a small table
+// touches few of its pages.
+inline constexpr std::uint32_t kColourCount = 1u << 24;
+inline constexpr std::uint32_t kColourWords = kColourCount / 64;
+inline constexpr std::uint32_t kSummaryWords = kColourWords / 64;
 
-struct ColourIndex {
-  struct Slot {
-    std::uint32_t key;  // the from colour with bit 24 set; 0 marks a free slot
-    std::uint32_t to;   // the to colour
-  };
-  Slot slots[kIndexSlots];
-  std::uint32_t mask;  // slots in use - 1
-  int shift;           // 32 - log2(slots in use)
-  std::int32_t colours;
+struct alignas(2097152) ColourIndex {
+  // First, so that a place one too far would overwrite colour bits, which
+  // the tests would see.
+  std::uint32_t to[kColourTableCapacity];     // the to colours in from colour order
+  std::uint64_t present[kColourWords];        // bit c of the whole: colour c is a from colour
+  std::uint64_t words_in_use[kSummaryWords];  // bit w of the whole: present[w] is not zero
+  std::uint32_t set_below[kColourWords];      // bits set in present before word w, for words in use
+  std::uint32_t colours;
 };
 
+// Builds the index of the table; an index built before is cleared first, at
+// the cost of the words that build used.
 void build_index(const ColourTable& table, ColourIndex& index);
 // The to colour of the first entry whose from colour is the given one.
 bool find_colour(const ColourIndex& index, std::uint32_t from, std::uint32_t& to);
