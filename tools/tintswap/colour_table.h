@@ -13,11 +13,12 @@ inline constexpr std::size_t kColourEntrySize = 6;
 inline constexpr std::size_t kEntryLineMinimum = 24;  // 23 characters and the line end
 
 // Entries in the order of the accepted lines, six bytes each: from red,
-// green, blue, then to red, green, blue. Aligned to 2 MiB so that it can be
-// backed by huge pages.
-struct alignas(2097152) ColourTable {
-  std::uint8_t entries[kColourTableCapacity * kColourEntrySize];
+// green, blue, then to red, green, blue. Aligned so that it can be backed by
+// huge pages; the entries come last, so that nothing of the object hides an
+// overrun past them.
+struct alignas(kHugePageAlignment) ColourTable {
   std::int32_t count;
+  std::uint8_t entries[kColourTableCapacity * kColourEntrySize];
 };
 
 // What a line of the table file came to.
@@ -50,14 +51,14 @@ inline constexpr std::uint32_t kColourCount = 1u << 24;
 inline constexpr std::uint32_t kColourWords = kColourCount / 64;
 inline constexpr std::uint32_t kSummaryWords = kColourWords / 64;
 
-struct alignas(2097152) ColourIndex {
-  // First, so that a place one too far would overwrite colour bits, which
-  // the tests would see.
+struct alignas(kHugePageAlignment) ColourIndex {
+  std::uint32_t colours;
+  // Before the colour bits, so that a place one too far would overwrite them,
+  // which the tests would see.
   std::uint32_t to[kColourTableCapacity];     // the to colours in from colour order
   std::uint64_t present[kColourWords];        // bit c of the whole: colour c is a from colour
   std::uint64_t words_in_use[kSummaryWords];  // bit w of the whole: present[w] is not zero
   std::uint32_t set_below[kColourWords];      // bits set in present before word w, for words in use
-  std::uint32_t colours;
 };
 
 // Builds the index of the table; an index built before is cleared first, at
