@@ -9,7 +9,7 @@
 
 namespace {
 // Padded to whole huge pages, like BmpImage.
-struct alignas(2097152) OutputStreamBuffer {
+struct alignas(kLargeBufferAlignment) OutputStreamBuffer {
   char bytes[kOutputStreamBufferSize];
 } output_stream_buffer;
 

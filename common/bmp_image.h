@@ -11,8 +11,16 @@ inline constexpr std::size_t kBmpCapacity = 6221824;  // 0x5EF000: a 1920x1080 p
 inline constexpr std::size_t kBmpHeaderSize = 54;
 inline constexpr std::size_t kOutputStreamBufferSize = 3145728;  // 0x300000
 
-// Aligned to 2 MiB so that the buffer can be backed by huge pages.
-struct alignas(2097152) BmpImage {
+// Large buffers are aligned to 2 MiB so that they can be backed by huge
+// pages. Windows object files allow at most 8 KiB alignment and Windows
+// offers no such hint, so there they are aligned to a page.
+#ifdef _WIN32
+inline constexpr std::size_t kLargeBufferAlignment = 4096;
+#else
+inline constexpr std::size_t kLargeBufferAlignment = 2097152;
+#endif
+
+struct alignas(kLargeBufferAlignment) BmpImage {
   unsigned char bytes[kBmpCapacity];
   // How far the buffer may hold non-zero bytes; everything after is zero.
   std::size_t dirty_length;
