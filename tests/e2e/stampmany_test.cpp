@@ -1,5 +1,3 @@
-#include <sys/stat.h>
-
 #include <cstdlib>
 
 #include <gtest/gtest.h>
@@ -10,21 +8,16 @@
 namespace e2e {
 namespace {
 
-// A recording AlertPane, first on PATH for the whole test program: it
-// appends its words, each in brackets, to alertpane.log in the folder it
-// runs in (the case's folder), and prints a mark after whatever the tool
-// printed before starting it.
+// The recording AlertPane (tests/recorder), the only one the tools find for
+// the whole test program: it appends its words, each in brackets, to
+// alertpane.log in the folder it runs in (the case's folder), and prints a
+// mark after whatever the tool printed before starting it.
 class RecordingAlertPane : public testing::Environment {
  public:
-  void SetUp() override {
-    dir_.write("AlertPane", "#!/bin/sh\nprintf '[%s]' \"$@\" >> alertpane.log\necho >> alertpane.log\necho '<AlertPane>'\n");
-    ASSERT_EQ(chmod((dir_.path() + "/AlertPane").c_str(), 0755), 0);
-    const char* path = std::getenv("PATH");
-    setenv("PATH", (dir_.path() + ":" + (path != nullptr ? path : "/usr/bin:/bin")).c_str(), 1);
-  }
+  void SetUp() override { putenv(entry_.data()); }
 
  private:
-  TempDir dir_;
+  std::string entry_ = search_path_entry(recorder_dir());
 };
 testing::Environment* const kRecorder = testing::AddGlobalTestEnvironment(new RecordingAlertPane);
 
@@ -226,11 +219,11 @@ TEST_P(Stampmany, Case) { check_case("stampmany", GetParam()); }
 INSTANTIATE_TEST_SUITE_P(Table, Stampmany, testing::ValuesIn(kCases),
                          [](const testing::TestParamInfo<Case>& info) { return case_name(info.param); });
 
-// Without AlertPane on PATH the run reports and ends just the same.
+// Without AlertPane to be found the run reports and ends just the same.
 TEST(StampmanyAlertPane, MissingProgramChangesNothingElse) {
   TempDir dir, empty;
   dir.write("bg.bmp", kBackground);
-  const RunResult run = run_tool("stampmany", args({"c.bmp", "0", "0"}), dir.path(), {"PATH=" + empty.path()});
+  const RunResult run = run_tool("stampmany", args({"c.bmp", "0", "0"}), dir.path(), {search_path_entry(empty.path())});
   EXPECT_EQ(run.out, kReadError + "c.bmp\n" + kClosing);
   EXPECT_EQ(run.status, 1);
   EXPECT_FALSE(dir.exists("out.bmp"));
