@@ -49,7 +49,8 @@
 //      "cmd /?" on /C: the line keeps its quotes because it does not start
 //      with one.
 //   cmd.exe takes at most 8,191 characters (Microsoft: "Command prompt
-//   line string limitation"); a longer line starts nothing.
+//   line string limitation"); a longer line starts nothing. (wine's cmd.exe
+//   drops lines a little longer and crashes on far longer ones.)
 // The tests run the sh variant through /bin/sh and the cmd variant through
 // cmd.exe under wine, each with a recording AlertPane.
 
