@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 
 namespace {
@@ -66,7 +67,9 @@ void put_recorder_first_on_path() {
 TEST(AlertCommand, WordsReachAlertPaneWholeThroughThePlatformProcessor) {
   put_recorder_first_on_path();
   const std::filesystem::path start = std::filesystem::current_path();
-  const std::filesystem::path folder = std::filesystem::temp_directory_path() / "alert_pane_test";
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() /
+      ("alert_pane_test-" + std::to_string(std::random_device()()));
   for (const Row& row : kRows) {
     std::filesystem::remove_all(folder);
     std::filesystem::create_directory(folder);
