@@ -1,9 +1,10 @@
 # Front door to the CMake build. Binaries land in build/bin/.
 BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
+WINDOWS_BUILD ?= build-windows
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all build test test-sanitize demo bench fuzz install package gallery clean
+.PHONY: all build test test-sanitize windows windows-package test-windows demo bench fuzz install package gallery clean
 
 all: build
 
@@ -20,6 +21,21 @@ test-sanitize:
 	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS)
+
+# The programs for 64-bit Windows, cross-built with mingw-w64 into
+# build-windows/bin/*.exe, with their unit test programs.
+windows:
+	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
+	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
+
+# A zip of the Windows programs, AlertPane.exe, the glyph sheets and a read-me.
+windows-package: windows
+	cd $(WINDOWS_BUILD) && cpack
+
+# The Windows build's unit tests, and the end-to-end tables against its
+# programs, under wine (needs wine and a ja_JP.UTF-8 locale).
+test-windows: build windows
+	sh tests/run_under_wine.sh $(BUILD) $(WINDOWS_BUILD) $(JOBS)
 
 # Runs every tool on the samples into demo-out/ (git-ignored).
 demo: build
@@ -50,4 +66,4 @@ package: build
 	cd $(BUILD) && cpack
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD) build-fuzz demo-out fuzz-corpus
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(WINDOWS_BUILD) build-fuzz demo-out fuzz-corpus

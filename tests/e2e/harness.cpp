@@ -1,6 +1,7 @@
 #include "harness.h"
 
 #include <fcntl.h>
+#include <iconv.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -21,6 +22,52 @@
 
 namespace e2e {
 
+namespace {
+struct Tools {
+  std::string dir;
+  std::string suffix;
+  std::string runner;
+  bool windows;
+};
+const Tools& tools() {
+  static const Tools t = [] {
+    const auto variable = [](const char* name, const char* fallback) {
+      const char* value = std::getenv(name);
+      return std::string(value != nullptr ? value : fallback);
+    };
+    Tools found{variable("E2E_TOOLS_DIR", TOOLS_DIR), variable("E2E_TOOL_SUFFIX", ""), variable("E2E_RUNNER", ""), false};
+    found.windows = found.suffix == ".exe";
+    return found;
+  }();
+  return t;
+}
+
+// A name as the machine's files and wine's command lines hold it: under wine,
+// code page 932 converted to UTF-8; natively the bytes themselves.
+std::string host_name(const std::string& name) {
+  if (!tools().windows) return name;
+  const iconv_t converter = iconv_open("UTF-8", "CP932");
+  if (converter == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("no CP932 converter");
+  std::string in = name, out(name.size() * 3 + 1, '\0');
+  char *from = in.data(), *to = out.data();
+  std::size_t from_left = in.size(), to_left = out.size();
+  const std::size_t converted = iconv(converter, &from, &from_left, &to, &to_left);
+  iconv_close(converter);
+  if (converted == static_cast<std::size_t>(-1)) throw std::runtime_error("not code page 932: " + name);
+  out.resize(out.size() - to_left);
+  return out;
+}
+
+std::string in_dir(const std::string& dir, const std::string& name) { return dir + "/" + host_name(name); }
+
+std::string with_lf_line_ends(const Bytes& text) {
+  Bytes lf;
+  for (std::size_t i = 0; i < text.size(); ++i)
+    if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) lf += text[i];
+  return lf;
+}
+}  // namespace
+
 std::string case_name(const Case& c) {
   std::string name;
   for (char ch : c.name) name += std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
@@ -39,12 +86,12 @@ TempDir::~TempDir() {
 }
 
 void TempDir::write(const std::string& name, const Bytes& bytes) const {
-  std::ofstream file(path_ + "/" + name, std::ios::binary);
+  std::ofstream file(in_dir(path_, name), std::ios::binary);
   file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 Bytes TempDir::read(const std::string& name) const {
-  std::ifstream file(path_ + "/" + name, std::ios::binary);
+  std::ifstream file(in_dir(path_, name), std::ios::binary);
   return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
@@ -56,19 +103,24 @@ std::vector<std::string> TempDir::names() const {
 
 bool TempDir::exists(const std::string& name) const {
   struct stat info;
-  return lstat((path_ + "/" + name).c_str(), &info) == 0;
+  return lstat(in_dir(path_, name).c_str(), &info) == 0;
 }
 
-std::string tool_path(const std::string& tool) { return std::string(TOOLS_DIR) + "/" + tool; }
+void exec_tool(const std::string& tool, const std::vector<std::string>& args) {
+  std::vector<std::string> words;
+  if (!tools().runner.empty()) words.push_back(tools().runner);
+  words.push_back(tools().dir + "/" + tool + tools().suffix);
+  for (const std::string& a : args) words.push_back(host_name(a));
+  std::vector<char*> argv;
+  for (std::string& w : words) argv.push_back(w.data());
+  argv.push_back(nullptr);
+  execvp(argv[0], argv.data());
+  _exit(127);
+}
 
 RunResult run_tool(const std::string& tool, const std::vector<std::string>& args, const std::string& dir,
                    const RunOptions& options) {
-  const std::string path = tool_path(tool);
-  std::vector<char*> argv;
-  argv.push_back(const_cast<char*>(path.c_str()));
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-
+  for (const std::string& a : args) host_name(a);  // refused names fail here, not in the child
   int pipe_ends[2];
   if (pipe(pipe_ends) != 0) throw std::runtime_error("pipe failed");
   const pid_t child = fork();
@@ -82,8 +134,7 @@ RunResult run_tool(const std::string& tool, const std::vector<std::string>& args
       const rlimit limit{static_cast<rlim_t>(options.file_size_limit), static_cast<rlim_t>(options.file_size_limit)};
       if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(127);
     }
-    execv(path.c_str(), argv.data());
-    _exit(127);
+    exec_tool(tool, args);
   }
   close(pipe_ends[1]);
   RunResult result{{}, -1, 0};
@@ -96,7 +147,63 @@ RunResult run_tool(const std::string& tool, const std::vector<std::string>& args
   wait4(child, &status, 0, &usage);
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   result.max_rss_kib = usage.ru_maxrss;
+  if (tools().windows) result.out = with_lf_line_ends(result.out);
   return result;
+}
+
+std::string recorder_dir() { return tools().dir + "/../tests/recorder"; }
+
+std::string search_path_entry(const std::string& folder) {
+  if (!tools().windows) return "PATH=" + folder;
+  std::string windows_path = "Z:" + std::filesystem::absolute(folder).lexically_normal().string();  // wine's drive for /
+  for (char& c : windows_path)
+    if (c == '/') c = '\\';
+  return "WINEPATH=" + windows_path;
+}
+
+namespace {
+bool is_lead_byte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+bool is_trail_byte(unsigned char c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
+
+// Why Windows cannot hold the name; empty when it can.
+std::string name_refusal(const std::string& name, bool file) {
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(name[i]);
+    if (is_lead_byte(c)) {
+      if (i + 1 == name.size() || !is_trail_byte(static_cast<unsigned char>(name[i + 1])))
+        return "a byte outside code page 932";
+      ++i;  // a trail byte that reads as a backslash or '|' belongs to its character
+    } else if (c == 0x80 || c == 0xA0 || c >= 0xFD) {
+      return "a byte outside code page 932";
+    } else if (c < 0x20 || std::strchr("<>:\"\\|?*", c) != nullptr) {
+      return "a character Windows refuses in names";
+    }
+  }
+  if (file && !name.empty() && (name.back() == ' ' || name.back() == '.') && name != "." && name != "..")
+    return "a last blank or dot, which Windows drops";
+  return "";
+}
+
+std::string folded(std::string name) {
+  for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return name;
+}
+}  // namespace
+
+bool windows_tools() { return tools().windows; }
+
+std::string windows_refusal(const std::vector<std::string>& files, const std::vector<std::string>& arguments) {
+  if (!tools().windows) return "";
+  std::vector<std::string> names = files;
+  names.insert(names.end(), arguments.begin(), arguments.end());
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    const std::string refusal = name_refusal(names[i], i < files.size());
+    if (!refusal.empty()) return testing::PrintToString(names[i]) + ": " + refusal;
+  }
+  for (const std::string& a : names)
+    for (const std::string& b : names)
+      if (a != b && folded(a) == folded(b)) return a + " and " + b + ", which differ only in case";
+  return "";
 }
 
 std::string hex(const Bytes& bytes, std::size_t limit) {
@@ -122,16 +229,23 @@ std::string first_difference(const Bytes& actual, const Bytes& expected) {
 }  // namespace
 
 void check_case(const std::string& tool, const Case& c) {
+  std::vector<std::string> files;
+  for (const File& f : c.inputs) files.push_back(f.name);
+  for (const File& f : c.outputs) files.push_back(f.name);
+  files.insert(files.end(), c.absent.begin(), c.absent.end());
+  for (const Link& l : c.links) files.push_back(l.name);
+  const std::string refusal = windows_refusal(files, c.args);
+  if (!refusal.empty()) GTEST_SKIP() << "Windows cannot hold " << refusal;
   TempDir dir;
   std::set<std::string> expected_names;
   for (const File& f : c.inputs) {
     dir.write(f.name, f.bytes);
-    if (f.mode != 0) ASSERT_EQ(chmod((dir.path() + "/" + f.name).c_str(), f.mode), 0);
-    expected_names.insert(f.name);
+    if (f.mode != 0) ASSERT_EQ(chmod(in_dir(dir.path(), f.name).c_str(), f.mode), 0);
+    expected_names.insert(host_name(f.name));
   }
   for (const Link& l : c.links) {
-    ASSERT_EQ(symlink(l.target.c_str(), (dir.path() + "/" + l.name).c_str()), 0);
-    expected_names.insert(l.name);
+    ASSERT_EQ(symlink(l.target.c_str(), in_dir(dir.path(), l.name).c_str()), 0);
+    expected_names.insert(host_name(l.name));
   }
   const RunResult run = run_tool(tool, c.args, dir.path(), c.run);
   EXPECT_EQ(run.out, c.out) << "stdout " << hex(run.out) << "\nwanted " << hex(c.out);
@@ -141,15 +255,15 @@ void check_case(const std::string& tool, const Case& c) {
     const Bytes actual = dir.read(f.name);
     EXPECT_TRUE(actual == f.bytes) << f.name << ": " << first_difference(actual, f.bytes);
     struct stat info;
-    if (f.mode != 0 && stat((dir.path() + "/" + f.name).c_str(), &info) == 0) {
+    if (f.mode != 0 && stat(in_dir(dir.path(), f.name).c_str(), &info) == 0) {
       EXPECT_EQ(info.st_mode & 07777, f.mode) << f.name << " permission bits";
     }
-    expected_names.insert(f.name);
+    expected_names.insert(host_name(f.name));
   }
   for (const std::string& name : c.absent) EXPECT_FALSE(dir.exists(name)) << name << " should not exist";
   for (const Link& l : c.links) {
     char target[4096];
-    const ssize_t length = readlink((dir.path() + "/" + l.name).c_str(), target, sizeof target);
+    const ssize_t length = readlink(in_dir(dir.path(), l.name).c_str(), target, sizeof target);
     EXPECT_EQ(std::string(target, length > 0 ? static_cast<std::size_t>(length) : 0), l.target)
         << l.name << " is no longer the same link";
   }
@@ -176,11 +290,8 @@ Bytes with_le32(Bytes file, std::size_t at, std::int64_t value) {
 Bytes with_le16(Bytes file, std::size_t at, std::uint16_t value) { return file.replace(at, 2, le(value, 2)); }
 
 void record_alert_pane_calls() {
-  static TempDir dir;
-  dir.write("AlertPane", "#!/bin/sh\nprintf '[%s]' \"$@\" >> alertpane.log\necho >> alertpane.log\necho '<AlertPane>'\n");
-  ASSERT_EQ(chmod((dir.path() + "/AlertPane").c_str(), 0755), 0);
-  const char* path = std::getenv("PATH");
-  setenv("PATH", (dir.path() + ":" + (path != nullptr ? path : "/usr/bin:/bin")).c_str(), 1);
+  static std::string entry = search_path_entry(recorder_dir());
+  putenv(entry.data());
 }
 
 std::int64_t stride(std::int32_t width) { return (static_cast<std::int64_t>(width) * 3 + 3) / 4 * 4; }

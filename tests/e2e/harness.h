@@ -1,5 +1,22 @@
 // Runs the built tools in a temporary folder and compares what they print,
 // their exit status and the files they leave, case by case.
+//
+// By default the tools are the native build's (build/bin). Three variables
+// of the environment run the same tables against other builds:
+//   E2E_TOOLS_DIR    the folder of the tools, an absolute path
+//   E2E_TOOL_SUFFIX  appended to every tool's name (".exe")
+//   E2E_RUNNER       a program that runs each tool (wine)
+// With the suffix ".exe" the tools are Windows programs run under wine:
+//   - standard output is compared with each CR LF taken as LF (the tools
+//     write it in text mode);
+//   - names are written to the folder and passed to the tools converted from
+//     code page 932 to UTF-8, the encoding wine gives the names of the
+//     machine's files (LANG must name a UTF-8 locale, ja_JP.UTF-8);
+//   - a case is skipped when Windows cannot hold one of its names (see
+//     windows_refusal);
+//   - programs the tools start by name are looked for through WINEPATH.
+// The folder of the recording AlertPane is the build's tests/recorder, the
+// tools' folder being its bin.
 #pragma once
 
 #include <cstdint>
@@ -73,10 +90,36 @@ class TempDir {
   std::string path_;
 };
 
-// Runs build/bin/<tool> with the arguments, in the folder.
+// Runs the tool with the arguments, in the folder.
 RunResult run_tool(const std::string& tool, const std::vector<std::string>& args, const std::string& dir,
                    const RunOptions& options = {});
-std::string tool_path(const std::string& tool);
+// Replaces the calling process (a child) with the tool and its arguments.
+[[noreturn]] void exec_tool(const std::string& tool, const std::vector<std::string>& args);
+
+// The folder of the recording AlertPane (tests/recorder/main.cpp).
+std::string recorder_dir();
+// The environment entry that makes the folder the only place where the
+// tools' command processor looks for programs besides the system's own:
+// PATH, or WINEPATH under wine.
+std::string search_path_entry(const std::string& folder);
+
+// True when the tools are Windows programs run under wine (see above).
+bool windows_tools();
+
+// In the Windows mode, why Windows cannot hold one of the names: those of
+// the files a test makes or checks, and the arguments, which the tools take
+// as file names; empty when it can, and always outside the Windows mode. A
+// name is refused for a control character (CR, LF, tab, ...), one of
+// < > : " \ | ? *, or bytes that are not whole code page 932 characters; a
+// file's name also for a last blank or dot, which Windows drops. Two names
+// that differ only in case are refused too.
+std::string windows_refusal(const std::vector<std::string>& files, const std::vector<std::string>& arguments = {});
+
+// Skips the running test where Windows cannot hold one of the files' names
+// (check_case does the same for every case).
+#define E2E_SKIP_WHERE_WINDOWS_CANNOT_HOLD(...)                                                  \
+  if (const std::string e2e_refusal = ::e2e::windows_refusal({__VA_ARGS__}); !e2e_refusal.empty()) \
+  GTEST_SKIP() << "Windows cannot hold " << e2e_refusal
 
 // Sets up the case's folder, runs the tool and checks every expectation.
 void check_case(const std::string& tool, const Case& c);
@@ -109,10 +152,10 @@ std::int32_t le32_at(const Bytes& file, std::size_t at);
 Bytes with_le32(Bytes file, std::size_t at, std::int64_t value);
 Bytes with_le16(Bytes file, std::size_t at, std::uint16_t value);
 
-// Puts a recording AlertPane first on PATH for the whole test program: it
-// appends its words, each in brackets, to alertpane.log in the folder it
-// runs in (the case's folder), and prints kAlerted after whatever the tool
-// printed before starting it.
+// Makes the recording AlertPane (tests/recorder) the only one the tools
+// find, for the whole test program: it appends its words, each in brackets,
+// to alertpane.log in the folder it runs in (the case's folder), and prints
+// kAlerted after whatever the tool printed before starting it.
 void record_alert_pane_calls();
 inline const Bytes kAlerted = "<AlertPane>\n";
 inline const std::string kAlertLog = "alertpane.log";

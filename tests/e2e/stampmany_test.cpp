@@ -1,5 +1,3 @@
-#include <sys/stat.h>
-
 #include <cstdlib>
 
 #include <gtest/gtest.h>
@@ -208,12 +206,14 @@ TEST_P(Stampmany, Case) { check_case("stampmany", GetParam()); }
 INSTANTIATE_TEST_SUITE_P(Table, Stampmany, testing::ValuesIn(kCases),
                          [](const testing::TestParamInfo<Case>& info) { return case_name(info.param); });
 
-// Without AlertPane on PATH the run reports and ends just the same.
+// Without AlertPane to be found the run reports and ends just the same.
 TEST(StampmanyAlertPane, MissingProgramChangesNothingElse) {
   TempDir dir, empty;
   dir.write("bg.bmp", kBackground);
-  const RunResult run = run_tool("stampmany", args({"c.bmp", "0", "0"}), dir.path(), {.environment = {"PATH=" + empty.path()}});
-  EXPECT_EQ(run.out, kReadError + "c.bmp\n" + kClosingLine);
+  const RunResult run =
+      run_tool("stampmany", args({"c.bmp", "0", "0"}), dir.path(), {.environment = {search_path_entry(empty.path())}});
+  EXPECT_EQ(run.out, kReadError + "c.bmp
+" + kClosingLine);
   EXPECT_EQ(run.status, 1);
   EXPECT_FALSE(dir.exists("out.bmp"));
 }

@@ -1,13 +1,12 @@
 // Starting the message-box program AlertPane through the command processor
 // with a heading and a detail text.
 //
-// Each text is split into words at runs of blanks (space, tab), as an
-// unquoted text on a shell command line would be, so a text with blanks
-// still reaches AlertPane as several words. Every word is then put in single
-// quotes for the POSIX shell, each quote inside written as '\'', so that no
-// byte of a file name (';', '|', '$', '`', '*', a line feed, a Shift-JIS
-// trail byte that reads as '|' or a backslash) is ever interpreted. No word
-// is ever cut.
+// Each text is split into words at runs of blanks, as an unquoted text on a
+// command line would be, so a text with blanks still reaches AlertPane as
+// several words. Every word is then quoted for the command processor so
+// that it reaches AlertPane whole, byte for byte, and no byte of it (of a
+// file name above all) is ever interpreted. No word is ever cut. The rules
+// of each command processor are in alert_pane.cpp.
 #pragma once
 
 #include <cstddef>
@@ -19,7 +18,49 @@
 // of its messages.
 inline constexpr std::size_t kAlertTextLimit = kFileNameCapacity - 1;
 
-// Flushes standard output, starts AlertPane with the two texts and waits for
-// the command processor to return; its result is not examined. Returns
-// false, starting nothing, when a text is longer than kAlertTextLimit.
+enum class CommandProcessor {
+  Sh,   // the POSIX shell, which std::system runs on POSIX systems
+  Cmd,  // cmd.exe, which std::system runs on Windows
+};
+
+#ifdef _WIN32
+inline constexpr CommandProcessor kPlatformCommandProcessor = CommandProcessor::Cmd;
+#else
+inline constexpr CommandProcessor kPlatformCommandProcessor = CommandProcessor::Sh;
+#endif
+
+// The longest a text of n bytes can grow when it is quoted, whatever its
+// bytes. A text of n bytes split into k words of L1..Lk bytes has at least
+// k - 1 blanks between them, so L1 + ... + Lk <= n - k + 1.
+//   sh:  a word is a blank, two quotes and its bytes, a quote inside growing
+//        to four bytes: at most 3 + 4L; summed, 4n + 4 - k, at most 4n + 3.
+//   cmd: a word is a blank, two escaped quotes (^") and its bytes, a percent
+//        sign growing to eight bytes (the most any byte grows): at most
+//        5 + 8L; summed, 8n + 8 - 3k, at most 8n + 5.
+constexpr std::size_t quoted_text_bound(CommandProcessor processor, std::size_t n) {
+  return processor == CommandProcessor::Sh ? 4 * n + 3 : 8 * n + 5;
+}
+inline constexpr std::size_t kAlertCommandCapacity =
+    sizeof "AlertPane" + 2 * quoted_text_bound(CommandProcessor::Cmd, kAlertTextLimit);
+static_assert(quoted_text_bound(CommandProcessor::Sh, kAlertTextLimit) <=
+              quoted_text_bound(CommandProcessor::Cmd, kAlertTextLimit));
+
+// A command line for the command processor, NUL-terminated.
+struct AlertCommand {
+  char text[kAlertCommandCapacity];
+  std::size_t length;
+};
+
+// Builds the command that starts AlertPane with the words of the two texts,
+// quoted for the given command processor. Returns false, leaving an empty
+// command, when a text is longer than kAlertTextLimit or the command
+// processor cannot be given the texts safely: for cmd.exe, a text that is
+// not whole code page 932 characters or a command line longer than cmd.exe
+// accepts.
+bool build_alert_command(CommandProcessor processor, std::string_view heading, std::string_view detail,
+                         AlertCommand& command);
+
+// Flushes standard output, starts AlertPane with the two texts through the
+// platform's command processor and waits for it to return; its result is
+// not examined. Returns false, starting nothing, when no command is built.
 bool start_alert_pane(std::string_view heading, std::string_view detail);
