@@ -13,7 +13,9 @@
 //     code page 932 to UTF-8, the encoding wine gives the names of the
 //     machine's files (LANG must name a UTF-8 locale, ja_JP.UTF-8);
 //   - a case is skipped when Windows cannot hold one of its names (see
-//     windows_refusal);
+//     windows_refusal), or when it needs what Windows programs under wine
+//     do not have: a file-size limit, permission bits, a symbolic link to a
+//     file or folder (see check_case);
 //   - programs the tools start by name are looked for through WINEPATH.
 // The folder of the recording AlertPane is the build's tests/recorder, the
 // tools' folder being its bin.
@@ -151,6 +153,8 @@ Bytes le(std::uint64_t value, int size);
 std::int32_t le32_at(const Bytes& file, std::size_t at);
 Bytes with_le32(Bytes file, std::size_t at, std::int64_t value);
 Bytes with_le16(Bytes file, std::size_t at, std::uint16_t value);
+// A copy of the file with the bytes from the offset on replaced.
+Bytes with_bytes(Bytes file, std::size_t at, const Bytes& bytes);
 
 // Makes the recording AlertPane (tests/recorder) the only one the tools
 // find, for the whole test program: it appends its words, each in brackets,

@@ -50,7 +50,6 @@ Case refused(const std::string& name, const std::string& h, const std::string& t
   return {.name = name, .args = {"song.wav", h, t}, .inputs = {{"song.wav", input}}, .out = kNames + lines,
           .status = 1, .absent = {"song.wa"}};
 }
-Bytes with_bytes(Bytes file, std::size_t at, const Bytes& bytes) { return file.replace(at, bytes.size(), bytes); }
 
 const Bytes kHeadCutInvalid = "[カットする頭のバイト数]の指定が異常です[%s]\n";
 const Bytes kTotalSizeInvalid = "[全体のファイルサイズ]の指定が異常です[%s]\n";

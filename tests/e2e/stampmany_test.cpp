@@ -192,6 +192,10 @@ const Case kCases[] = {
     injected("Shift JIS trail byte backslash", "ソ.bmp", "[ソ.bmp]"),
     injected("runs of blanks and tabs", "  a \t b  .bmp ", "[a][b][.bmp]"),
     injected("long words arrive whole", kLongWords, kLongWordsLogged),
+    // The same for cmd.exe, with names Windows can hold.
+    injected("ampersand", "x&mkdir pwned&.bmp", "[x&mkdir][pwned&.bmp]"),
+    injected("percent", "%OS%%PATH%.bmp", "[%OS%%PATH%.bmp]"),
+    injected("carets parentheses and exclamation marks", "a^b (c)!d!.bmp", "[a^b][(c)!d!.bmp]"),
     // Reloads, many sprites and long arguments.
     pasting("reloaded sprite shows nothing of the earlier one", {"a.bmp", "0", "0", "s.bmp", "4", "3"},
             pasted(pasted(kBackground, kSpriteA, 0, 0), kShortSprite + Bytes(54 + 2 * 12 - 58, '\0'), 4, 3),
@@ -212,8 +216,7 @@ TEST(StampmanyAlertPane, MissingProgramChangesNothingElse) {
   dir.write("bg.bmp", kBackground);
   const RunResult run =
       run_tool("stampmany", args({"c.bmp", "0", "0"}), dir.path(), {.environment = {search_path_entry(empty.path())}});
-  EXPECT_EQ(run.out, kReadError + "c.bmp
-" + kClosingLine);
+  EXPECT_EQ(run.out, kReadError + "c.bmp\n" + kClosingLine);
   EXPECT_EQ(run.status, 1);
   EXPECT_FALSE(dir.exists("out.bmp"));
 }
