@@ -3,7 +3,7 @@
 # holds), then peak resident memory for a 1 MiB input. BIN defaults to
 # build/bin; scratch files go to a temporary folder.
 set -eu
-RUNS=${RUNS:-5}
+RUNS=${RUNS:-15}
 . "$(dirname "$0")/lib.sh"
 
 # A canonical 44-byte header (44.1 kHz, 16-bit, stereo), then noise.

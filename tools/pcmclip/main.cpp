@@ -53,7 +53,7 @@ constexpr unsigned char kDataChunk[] = {'d', 'a', 't', 'a'};
 // bytes it reads and the 44 header bytes of the output; the rest of the
 // output buffer stays zero and serves as the silence that pads the file, so
 // a small file costs little memory.
-alignas(4096) unsigned char input_buffer[kBufferCapacity];
+alignas(kHugePageAlignment) unsigned char input_buffer[kBufferCapacity];
 unsigned char output_buffer[kBufferCapacity];
 FileName input_name;
 FileName output_name;
