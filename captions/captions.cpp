@@ -38,7 +38,8 @@ char glyph_character(int index) { return kCharacterSet[index]; }
 
 bool sheet_serves_all_cells(const BmpImage& sheet, const CaptionMode& mode) {
   const Size s = size_of(sheet);
-  return has_plain_layout(sheet) && fits_buffer(s.width, s.height) && s.width >= kGlyphCount * mode.cell_width && s.height >= mode.cell_height;
+  return has_plain_layout(sheet) && fits_buffer(s.width, s.height) && s.width >= kGlyphCount * mode.cell_width &&
+         s.height >= mode.cell_height;
 }
 
 void load_sheet_or_fail(const CaptionMode& mode, BmpImage& sheet) {

@@ -16,6 +16,17 @@ static_assert(sizeof("ア") == 3 && static_cast<unsigned char>("ア"[0]) == 0x83
               "string literals must be compiled to CP932 (-fexec-charset=CP932)");
 #endif
 
+// Messages and file names are code page 932: a double-byte character is a
+// lead byte and a trail byte, and a trail byte may read as '\' or '|'.
+inline bool is_cp932_lead_byte(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return (u >= 0x81 && u <= 0x9F) || (u >= 0xE0 && u <= 0xFC);
+}
+inline bool is_cp932_trail_byte(char c) {
+  const auto u = static_cast<unsigned char>(c);
+  return (u >= 0x40 && u <= 0x7E) || (u >= 0x80 && u <= 0xFC);
+}
+
 inline constexpr std::size_t kFileNameCapacity = 1024;
 
 // A file name as the tools open and print it: at most 1,023 bytes and a NUL.

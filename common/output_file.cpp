@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "console.h"
+
 #if defined(_WIN32)
 #include <fcntl.h>
 #include <io.h>
@@ -62,7 +64,7 @@ bool set_target(const char* name) {
 std::size_t folder_length(const char* name) {
   std::size_t folder = 0;
   for (std::size_t i = 0; name[i] != '\0'; ++i) {
-    if (IsDBCSLeadByte(static_cast<BYTE>(name[i])) && name[i + 1] != '\0') {
+    if (is_cp932_lead_byte(name[i]) && name[i + 1] != '\0') {
       ++i;
     } else if (name[i] == '\\' || name[i] == '/' || name[i] == ':') {
       folder = i + 1;

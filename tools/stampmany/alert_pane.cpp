@@ -92,18 +92,11 @@ class CommandWriter {
   bool fits_ = true;
 };
 
-bool in_range(char c, unsigned char low, unsigned char high) {
-  const unsigned char u = static_cast<unsigned char>(c);
-  return u >= low && u <= high;
-}
-bool is_lead_byte(char c) { return in_range(c, 0x81, 0x9F) || in_range(c, 0xE0, 0xFC); }
-bool is_trail_byte(char c) { return in_range(c, 0x40, 0x7E) || in_range(c, 0x80, 0xFC); }
-
 // True when every lead byte of the text has a trail byte after it.
 bool whole_characters(std::string_view text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (!is_lead_byte(text[i])) continue;
-    if (i + 1 == text.size() || !is_trail_byte(text[i + 1])) return false;
+    if (!is_cp932_lead_byte(text[i])) continue;
+    if (i + 1 == text.size() || !is_cp932_trail_byte(text[i + 1])) return false;
     ++i;
   }
   return true;
@@ -136,7 +129,7 @@ void put_cmd_word(CommandWriter& out, std::string_view word) {
   std::size_t backslashes = 0;  // the run of backslashes just written
   for (std::size_t i = 0; i < word.size(); ++i) {
     const char c = word[i];
-    if (is_lead_byte(c)) {
+    if (is_cp932_lead_byte(c)) {
       out.put(word.substr(i, 2));
       ++i;
       backslashes = 0;

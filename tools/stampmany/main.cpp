@@ -37,29 +37,26 @@ std::string_view without_line_end(const char* message) {
   return text;
 }
 
-[[noreturn]] void end_failed_run(Stage stage) {
+// Ends a failed run after its printed lines: the closing line, then
+// AlertPane with the heading and the detail when there is a heading.
+[[noreturn]] void end_failed_run(Stage stage, std::string_view heading = {}, std::string_view detail = {}) {
   if (stage == Stage::Sprite) print_message(kClosingLine);
+  if (!heading.empty()) start_alert_pane(heading, detail);
   end_run(1);
 }
 
-// The failures that AlertPane shows too, after the printed lines (and the
-// closing line): a failure about a file with the message as heading and the
-// name as detail, the others with the heading "エラー" and the message.
-[[noreturn]] void end_alerted_run(Stage stage, std::string_view heading, std::string_view detail) {
-  if (stage == Stage::Sprite) print_message(kClosingLine);
-  start_alert_pane(heading, detail);
-  end_run(1);
-}
-
+// The failures that AlertPane shows too: a failure about a file with the
+// message as heading and the name as detail, the others with the heading
+// "エラー" and the message.
 void alert_on(Stage stage, const char* failure, const char* name) {
   if (failure == nullptr) return;
   print_message_and_name(failure, name);
-  end_alerted_run(stage, without_line_end(failure), name);
+  end_failed_run(stage, without_line_end(failure), name);
 }
 
 [[noreturn]] void fail_alerted(Stage stage, const char* message) {
   print_message(message);
-  end_alerted_run(stage, kAlertHeading, without_line_end(message));
+  end_failed_run(stage, kAlertHeading, without_line_end(message));
 }
 
 // A sprite's X or Y, by the numeric argument rule; not shown in AlertPane.
