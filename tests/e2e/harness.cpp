@@ -106,7 +106,11 @@ bool TempDir::exists(const std::string& name) const {
   return lstat(in_dir(path_, name).c_str(), &info) == 0;
 }
 
-void exec_tool(const std::string& tool, const std::vector<std::string>& args) {
+RunResult run_tool(const std::string& tool, const std::vector<std::string>& args, const std::string& dir,
+                   const RunOptions& options) {
+  // The command is made before the fork: a test may run tools from several
+  // threads, and the child of a threaded process must not convert or
+  // allocate before it runs the tool.
   std::vector<std::string> words;
   if (!tools().runner.empty()) words.push_back(tools().runner);
   words.push_back(tools().dir + "/" + tool + tools().suffix);
@@ -114,13 +118,6 @@ void exec_tool(const std::string& tool, const std::vector<std::string>& args) {
   std::vector<char*> argv;
   for (std::string& w : words) argv.push_back(w.data());
   argv.push_back(nullptr);
-  execvp(argv[0], argv.data());
-  _exit(127);
-}
-
-RunResult run_tool(const std::string& tool, const std::vector<std::string>& args, const std::string& dir,
-                   const RunOptions& options) {
-  for (const std::string& a : args) host_name(a);  // refused names fail here, not in the child
   int pipe_ends[2];
   if (pipe(pipe_ends) != 0) throw std::runtime_error("pipe failed");
   const pid_t child = fork();
@@ -134,7 +131,8 @@ RunResult run_tool(const std::string& tool, const std::vector<std::string>& args
       const rlimit limit{static_cast<rlim_t>(options.file_size_limit), static_cast<rlim_t>(options.file_size_limit)};
       if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(127);
     }
-    exec_tool(tool, args);
+    execvp(argv[0], argv.data());
+    _exit(127);
   }
   close(pipe_ends[1]);
   RunResult result{{}, -1, 0};

@@ -95,8 +95,6 @@ class TempDir {
 // Runs the tool with the arguments, in the folder.
 RunResult run_tool(const std::string& tool, const std::vector<std::string>& args, const std::string& dir,
                    const RunOptions& options = {});
-// Replaces the calling process (a child) with the tool and its arguments.
-[[noreturn]] void exec_tool(const std::string& tool, const std::vector<std::string>& args);
 
 // The folder of the recording AlertPane (tests/recorder/main.cpp).
 std::string recorder_dir();
