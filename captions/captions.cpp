@@ -38,13 +38,13 @@ char glyph_character(int index) { return kCharacterSet[index]; }
 
 bool sheet_serves_all_cells(const BmpImage& sheet, const CaptionMode& mode) {
   const Size s = size_of(sheet);
-  return has_plain_layout(sheet) && fits_buffer(s.width, s.height) && s.width >= kGlyphCount * mode.cell_width &&
+  return fits_buffer(s.width, s.height) && s.width >= kGlyphCount * mode.cell_width &&
          s.height >= mode.cell_height;
 }
 
 void load_sheet_or_fail(const CaptionMode& mode, BmpImage& sheet) {
   if (!load_image(mode.sheet_name, sheet)) fail_with_name(msg::kReadError, mode.sheet_name);
-  if (!sheet_serves_all_cells(sheet, mode)) fail_with_name(msg::kSheetAbnormal, mode.sheet_name);
+  if (!make_plain_layout(sheet) || !sheet_serves_all_cells(sheet, mode)) fail_with_name(msg::kSheetAbnormal, mode.sheet_name);
 }
 
 void draw_cell(BmpImage& picture, std::int64_t x, std::int64_t y, const BmpImage& sheet, int k,

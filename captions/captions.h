@@ -34,12 +34,12 @@ int glyph_index(char c);
 // The character of a glyph index 0 to 81.
 char glyph_character(int index);
 
-// True when the sheet in the buffer can serve all 82 cells of the mode: the
-// plain 24-bit layout, a size that fits the buffer, at least 82 cells wide
-// and one cell high.
+// True when the sheet in the buffer can serve all 82 cells of the mode: a
+// size that fits the buffer, at least 82 cells wide and one cell high.
 bool sheet_serves_all_cells(const BmpImage& sheet, const CaptionMode& mode);
 // Loads the mode's sheet from the current working directory: "ファイルリードエラー"
-// when it does not open, "フォントデータが異常です" when it cannot serve all cells.
+// when it does not open, "フォントデータが異常です" when it is not a 24-bit
+// uncompressed picture (see make_plain_layout) or cannot serve all cells.
 // The first two bytes of a sheet are not looked at.
 void load_sheet_or_fail(const CaptionMode& mode, BmpImage& sheet);
 

@@ -7,27 +7,50 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <cstdio>
 #include <initializer_list>
 
-struct ByteSpan {
+// A piece of an output: bytes in memory or, with a source, length bytes of
+// an open file from an offset on, which the system copies file to file
+// where it can (no trip through the program's memory).
+struct OutputPart {
   const unsigned char* bytes;
   std::size_t length;
+  std::FILE* source = nullptr;
+  std::int64_t offset = 0;
 };
 
-enum class SaveResult { Saved, CannotOpen, WriteFailed };
+// The files a run reads: every step-th name of an array, count names.
+struct ReadFiles {
+  const char* const* names;
+  std::size_t count;
+  std::size_t step = 1;
+};
+
+enum class SaveResult { Saved, CannotOpen, WriteFailed, SameAsInput };
 
 // Writes the parts, in order, as the whole content of the named file.
-// - An existing output keeps its permission bits; a new one gets those a
-//   plain create gives (0666 less the umask).
-// - A symbolic link stays a link: the file it points to is replaced.
-// - An output that is not a regular file (/dev/null, a device, a FIFO), one
-//   that is not writable, a link that points nowhere, and an output whose
-//   folder does not allow a new file are written directly, in place (or
-//   refused there, as a read-only file is).
+// - A new output gets the permission bits a plain create gives (0666 less
+//   the umask); an existing one keeps its permission bits, and its group
+//   (and owner, for root) where the system lets the writer set them.
+// - An output that is a symbolic link is replaced by the new file: the file
+//   it points to is never written.
+// - Written in place instead, and only then: an output that is not a
+//   regular file or link (/dev/null, a device, a FIFO), a regular file the
+//   writer may not write (refused there), an output in a folder that allows
+//   no new file (no permission, a read-only file system), and an output
+//   whose replacement the system refuses once the temporary file was
+//   written whole (a sticky folder, a bind mount, another file system).
+//   Written in place over one of the files the run reads, an output would
+//   destroy it: SameAsInput, before anything is written.
 // CannotOpen when the output cannot be created or opened at all;
-// WriteFailed when a write, the close or the replacement fails, after the
-// temporary file is removed.
-SaveResult save_file(const char* name, std::initializer_list<ByteSpan> parts);
+// WriteFailed when a write, the close or the replacement fails (a full
+// disk, a quota, a file-size limit), after the temporary file is removed.
+// SIGINT, SIGTERM and SIGHUP (Ctrl-C, Ctrl-Break and closing the console on
+// Windows) while the temporary file exists remove it, then end the process
+// as the signal would.
+SaveResult save_file(const char* name, std::initializer_list<OutputPart> parts, const ReadFiles& reads);
 
 // True when both names open the same existing file, however spelt (through
 // a link, another path, a hard link): same device and file number.

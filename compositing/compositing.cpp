@@ -95,6 +95,7 @@ void blend_files(const BlendRequest& request) {
   blend_sprite(request.x, request.y, make_opacity_scale(request.ratio));
 
   set_file_name(output_name, request.output);
-  save_image_or_fail(output_name, output_image);
+  const char* const read[] = {request.background, request.sprite, request.alpha};
+  save_image_or_fail(output_name, output_image, {read, 3});
   std::printf(msg::kCompositeDone, request.output);
 }

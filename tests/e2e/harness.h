@@ -61,7 +61,8 @@ struct Case {
   int status = 0;
   std::vector<File> outputs = {};        // files that must exist afterwards with these bytes
   std::vector<std::string> absent = {};  // files that must not exist afterwards
-  std::vector<Link> links = {};          // symbolic links made before the run
+  std::vector<Link> links = {};          // symbolic links made before the run; one that is also an
+                                         // output must have been replaced by a file
   RunOptions run = {};
 };
 
@@ -123,6 +124,10 @@ std::string windows_refusal(const std::vector<std::string>& files, const std::ve
 
 // Sets up the case's folder, runs the tool and checks every expectation.
 void check_case(const std::string& tool, const Case& c);
+
+// An input file written by tests/e2e/make_files.py, as other tools write
+// it (see there for the names).
+Bytes test_file(const std::string& name);
 
 // Readable failure output for byte strings.
 std::string hex(const Bytes& bytes, std::size_t limit = 96);

@@ -68,10 +68,10 @@ TEST(BmpLoad, ReadsHeaderFieldsAndZeroesWhatAnEarlierFileLeft) {
 
 TEST(BmpSave, ReportsOpenAndWriteFailures) {
   const unsigned char bytes[64] = {'B', 'M'};
-  EXPECT_EQ(save_file("/nonexistent/out.bmp", {{bytes, sizeof bytes}}), SaveResult::CannotOpen);
-  EXPECT_EQ(save_file("/dev/full", {{bytes, sizeof bytes}}), SaveResult::WriteFailed);
+  EXPECT_EQ(save_file("/nonexistent/out.bmp", {{bytes, sizeof bytes}}, {nullptr, 0}), SaveResult::CannotOpen);
+  EXPECT_EQ(save_file("/dev/full", {{bytes, sizeof bytes}}, {nullptr, 0}), SaveResult::WriteFailed);
   const std::string name = temp_file("");
-  EXPECT_EQ(save_file(name.c_str(), {{bytes, sizeof bytes}}), SaveResult::Saved);
+  EXPECT_EQ(save_file(name.c_str(), {{bytes, sizeof bytes}}, {nullptr, 0}), SaveResult::Saved);
   std::remove(name.c_str());
 }
 

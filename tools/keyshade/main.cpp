@@ -130,6 +130,7 @@ int main(int argc, char** argv) {
   paint_keys(x, y, map);
 
   derive_output_name(output_name, input_name.text, LineCut::Cut);
-  save_image_or_fail(output_name, image);
+  const char* const read[] = {input_name.text};
+  save_image_or_fail(output_name, image, {read, 1});
   return 0;
 }

@@ -114,9 +114,11 @@ int main(int argc, char** argv) {
 
   // Triples straight from the argument list, however many there are; an
   // empty sprite name ends the list.
-  for (int i = 3; i + 2 < argc && argv[i][0] != '\0'; i += 3) stamp_sprite(argv[i], argv[i + 1], argv[i + 2]);
+  std::size_t sprites = 0;
+  for (int i = 3; i + 2 < argc && argv[i][0] != '\0'; i += 3, ++sprites) stamp_sprite(argv[i], argv[i + 1], argv[i + 2]);
 
-  alert_on(Stage::Output, save_image(output_name, output_image), output_name.text);
+  // The background may be the output: it was read whole before.
+  alert_on(Stage::Output, save_image(output_name, output_image, {argv + 3, sprites, 3}), output_name.text);
   std::printf(msg::kCompositeDone, output_name.text);
   return 0;
 }

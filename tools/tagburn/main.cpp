@@ -51,7 +51,8 @@ int main(int argc, char** argv) {
 
   derive_output_name(output_name, input_name.text, LineCut::Keep);
   check_not_same_file_or_fail(output_name, mode.sheet_name);
-  save_image_or_fail(output_name, picture);
+  const char* const read[] = {input_name.text, mode.sheet_name};
+  save_image_or_fail(output_name, picture, {read, 2});
   std::printf(kInserted, argv[1]);
   return 0;
 }

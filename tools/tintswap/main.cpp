@@ -83,7 +83,8 @@ void convert_image(Mode mode) {
   recolour_image(index, image);
   check_not_same_file_or_fail(output_name, table_name.text);
   if (mode == Mode::List) check_not_same_file_or_fail(output_name, list_name.text);
-  save_image_or_fail(output_name, image);
+  const char* const read[] = {input_name.text, table_name.text, list_name.text};
+  save_image_or_fail(output_name, image, {read, mode == Mode::List ? 3u : 2u});
 }
 
 void print_aborted() { print_message(kAborted); }
