@@ -13,6 +13,7 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -91,6 +92,22 @@ bool write_parts(std::FILE* file, std::initializer_list<OutputPart> parts) {
   }
   const bool closed = std::fclose(file) == 0;
   return written && closed;
+}
+
+// Reserves the output's blocks in the temporary file before it is written:
+// a full disk or a quota shows at once, and the file system need not find
+// blocks for delayed writes when the file replaces another (ext4 does that
+// at the rename, which then waits on it). False only when there is no room.
+bool reserve_space(std::FILE* file, std::initializer_list<OutputPart> parts) {
+#if defined(__linux__)
+  off_t total = 0;
+  for (const OutputPart& part : parts) total += static_cast<off_t>(part.length);
+  if (total > 0 && fallocate(fileno(file), 0, 0, total) != 0) return errno != ENOSPC && errno != EDQUOT;
+#else
+  static_cast<void>(file);
+  static_cast<void>(parts);
+#endif
+  return true;
 }
 
 bool is_read_file(const char* name, const ReadFiles& reads) {
@@ -358,6 +375,11 @@ SaveResult save_file(const char* name, std::initializer_list<OutputPart> parts, 
     case Temporary::NotAllowed: return write_in_place(name, parts, reads);
     case Temporary::NoFolder: return SaveResult::CannotOpen;
     case Temporary::Failed: return SaveResult::WriteFailed;
+  }
+  if (!reserve_space(file, parts)) {
+    std::fclose(file);
+    remove_temporary();
+    return SaveResult::WriteFailed;
   }
   if (!write_parts(file, parts)) {
     remove_temporary();
