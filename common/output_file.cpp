@@ -135,20 +135,6 @@ bool set_target(const char* name) {
 }
 
 #if defined(_WIN32)
-// A folder separator of a code page 932 name: the second byte of a
-// double-byte character (表 is 95 5C) is never one.
-std::size_t folder_length(const char* name) {
-  std::size_t folder = 0;
-  for (std::size_t i = 0; name[i] != '\0'; ++i) {
-    if (is_cp932_lead_byte(name[i]) && name[i + 1] != '\0') {
-      ++i;
-    } else if (name[i] == '\\' || name[i] == '/' || name[i] == ':') {
-      folder = i + 1;
-    }
-  }
-  return folder;
-}
-
 Route choose_route(const char* name) {
   // Devices (NUL, CON, a pipe) are written as they are.
   const HANDLE existing = CreateFileA(name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -167,7 +153,7 @@ Route choose_route(const char* name) {
     return Route::InPlace;  // refused there; a link is replaced like a missing file
   }
   const std::size_t length = std::strlen(name);
-  if (length > 0 && name[length - 1] == '\\' && folder_length(name) == length) return Route::InPlace;
+  if (length > 0 && name[length - 1] == '\\' && folder_part_length(name) == length) return Route::InPlace;
   return set_target(name) ? Route::Replace : Route::InPlace;
 }
 
@@ -186,7 +172,7 @@ void remove_temporary() {
 // Opened so that it can be deleted while it is open, from the console
 // handler's thread.
 Temporary create_temporary(std::FILE*& file) {
-  const std::size_t folder = folder_length(target_name);
+  const std::size_t folder = folder_part_length(target_name);
   std::memcpy(temporary_name, target_name, folder);
   static unsigned counter = 0;
   for (int attempt = 0; attempt < 100; ++attempt) {
@@ -314,8 +300,7 @@ void remove_temporary() {
 }
 
 Temporary create_temporary(std::FILE*& file) {
-  const char* slash = std::strrchr(target_name, '/');
-  const std::size_t folder = slash == nullptr ? 0 : static_cast<std::size_t>(slash - target_name) + 1;
+  const std::size_t folder = folder_part_length(target_name);
   std::memcpy(temporary_name, target_name, folder);
   std::snprintf(temporary_name + folder, kTemporarySuffix, "%sXXXXXX", kTemporaryPrefix);
   block_signals(true);

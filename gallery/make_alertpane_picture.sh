@@ -10,11 +10,13 @@ set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BIN=${BIN:-$ROOT/build-windows/bin}
 WINDOWS_BIN="Z:$(echo "$BIN" | tr / '\\')"  # wine shows / as drive Z:
+# The build keeps AlertPane.exe apart; stampmany.exe finds it on PATH.
+ALERTPANE_DIR="Z:$(echo "${ALERTPANE:-$ROOT/build-windows/alertpane}" | tr / '\\')"
 WORK=$(mktemp -d)
 trap 'rm -rf "$WORK"' EXIT
 cp "$ROOT/samples/compositing/background.bmp" "$WORK/"
 cd "$WORK"
-LANG=ja_JP.UTF-8 WINEDEBUG=-all WINEPATH="$WINDOWS_BIN" ALERTPANE_CLOSE_AFTER_MS=8000 \
+LANG=ja_JP.UTF-8 WINEDEBUG=-all WINEPATH="$ALERTPANE_DIR" ALERTPANE_CLOSE_AFTER_MS=8000 \
   xvfb-run -a -s "-screen 0 1024x768x24" sh -c '
     wine explorer /desktop=AlertPane,400x180 "$1\\stampmany.exe" background.bmp out.bmp 見つからない.bmp 0 0 > messages &
     sleep 5

@@ -71,6 +71,20 @@ Case injected(const std::string& case_name, const std::string& sprite, const Byt
   return c;
 }
 
+// A failure that starts AlertPane, with a planted AlertPane in the folder
+// that must never run (it would leave the file "planted") and the search
+// path of the environment entry.
+Case planted(const std::string& case_name, const File& planted_program, const std::string& path,
+             const Bytes& alert) {
+  Case c = failing(case_name, args({"a.bmp", "5", "0"}), plus(kInputs, planted_program),
+                   "横がはみ出ます\n" + kClosingLine, alert);
+  c.run.environment = {path};
+  c.absent.push_back("planted");
+  return c;
+}
+const File kPlantedScript = {"AlertPane", "#!/bin/sh\ntouch planted\n", 0755};
+const File kPlantedBatch = {"AlertPane.bat", "@echo off\r\necho x> planted\r\n"};
+
 const std::string kLongWords = repeat('n', 600) + " " + [] {
   std::string quotes;
   for (int i = 0; i < 210; ++i) quotes += "' ";
@@ -178,6 +192,12 @@ const Case kCases[] = {
                        "ファイルの書き込みに失敗しました\n/dev/full\n", "[ファイルの書き込みに失敗しました][/dev/full]");
       return c;
     }(),
+    // AlertPane is started by an absolute path only.
+    planted("a planted AlertPane is passed over for empty and relative PATH entries", kPlantedScript,
+            "PATH=:.:./:" + recorder_dir(), "[エラー][横がはみ出ます]"),
+    planted("with only relative PATH entries no AlertPane is started", kPlantedScript, "PATH=.:", ""),
+    planted("a planted AlertPane.bat in the current folder never runs", kPlantedBatch,
+            search_path_entry(recorder_dir()), "[エラー][横がはみ出ます]"),
     // Names reach AlertPane literally, split only at blanks, and run nothing.
     injected("semicolon", "x;touch pwned", "[x;touch][pwned]"),
     injected("pipe", "x|touch pwned", "[x|touch][pwned]"),

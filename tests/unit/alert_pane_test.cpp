@@ -13,6 +13,7 @@ namespace {
 
 const std::string kHeading = "ファイルリードエラー";
 const std::string kSo = "ソ", kPo = "ポ", kHyo = "表";  // trail bytes 5C, 7C, 5C
+const std::string kGyo = "\xFA\x7C";                   // 僴, an IBM extension kanji: lead byte FA, trail byte '|' 
 const std::string kLongName(kAlertTextLimit, 'n');
 
 // A hostile detail text, the words AlertPane must record after the heading
@@ -37,6 +38,7 @@ const Row kRows[] = {
     {kSo + " " + kPo + "| " + kHyo + "\" " + kSo + kHyo, "[" + kSo + "][" + kPo + "|][" + kHyo + "\"][" + kSo + kHyo + "]",
      " ^\"" + kSo + "^\" ^\"" + kPo + "^|^\" ^\"" + kHyo + "\\^\"^\" ^\"" + kSo + kHyo + "^\""},
     {"x\ntouch\rpwned  \t y", "[x\ntouch\rpwned][y]", R"( ^"x^" ^"touch^" ^"pwned^" ^"y^")", "[x][touch][pwned][y]"},
+    {kGyo + "&x " + kGyo, "[" + kGyo + "&x][" + kGyo + "]", " ^\"" + kGyo + "^&x^\" ^\"" + kGyo + "^\""},
     {kLongName, "[" + kLongName + "]", " ^\"" + kLongName + "^\""},
 };
 
@@ -44,14 +46,27 @@ TEST(AlertCommand, CmdWordsAreQuotedForTheRuntimeAndEscapedForCmd) {
   EXPECT_EQ(kSo + kPo + kHyo, "\x83\x5c\x83\x7c\x95\x5c");
   for (const Row& row : kRows) {
     AlertCommand command;
-    ASSERT_TRUE(build_alert_command(CommandProcessor::Cmd, kHeading, row.detail, command)) << row.detail;
-    EXPECT_EQ(std::string(command.text, command.length), "AlertPane ^\"" + kHeading + "^\"" + row.cmd_words);
+    ASSERT_TRUE(build_alert_command(CommandProcessor::Cmd, "AlertPane", kHeading, row.detail, command)) << row.detail;
+    EXPECT_EQ(std::string(command.text, command.length),
+              "\"\"AlertPane\" ^\"" + kHeading + "^\"" + row.cmd_words + "\"");
   }
 }
 
-// The recording AlertPane (tests/recorder) in a folder first on PATH.
+// The folder of the recording AlertPane (tests/recorder) as an absolute
+// path: under wine, the build machine's folders are on drive Z.
+std::string recorder_folder() {
+  std::string folder = std::filesystem::absolute(RECORDER_DIR).string();
+#ifdef _WIN32
+  if (folder.rfind("/", 0) == 0) folder = "Z:" + folder;
+  for (char& c : folder)
+    if (c == '/') c = '\\';
+#endif
+  return folder;
+}
+
+// The recording AlertPane first on PATH.
 void put_recorder_first_on_path() {
-  static const std::string recorder = std::filesystem::absolute(RECORDER_DIR).make_preferred().string();
+  static const std::string recorder = recorder_folder();
   const char* path = std::getenv("PATH");
 #ifdef _WIN32
   static std::string entry;
@@ -66,6 +81,8 @@ void put_recorder_first_on_path() {
 // its own: AlertPane records exactly its words and nothing else happens.
 TEST(AlertCommand, WordsReachAlertPaneWholeThroughThePlatformProcessor) {
   put_recorder_first_on_path();
+  AlertProgram program;
+  ASSERT_TRUE(find_alert_pane(program));
   const std::filesystem::path start = std::filesystem::current_path();
   const std::filesystem::path folder =
       std::filesystem::temp_directory_path() /
@@ -75,7 +92,7 @@ TEST(AlertCommand, WordsReachAlertPaneWholeThroughThePlatformProcessor) {
     std::filesystem::create_directory(folder);
     std::filesystem::current_path(folder);
     AlertCommand command;
-    ASSERT_TRUE(build_alert_command(kPlatformCommandProcessor, kHeading, row.detail, command));
+    ASSERT_TRUE(build_alert_command(kPlatformCommandProcessor, program.path, kHeading, row.detail, command));
     EXPECT_EQ(std::system(command.text), 0);
     std::ifstream log("alertpane.log", std::ios::binary);
     const std::string recorded{std::istreambuf_iterator<char>(log), std::istreambuf_iterator<char>()};
@@ -86,6 +103,29 @@ TEST(AlertCommand, WordsReachAlertPaneWholeThroughThePlatformProcessor) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 1)
         << "files besides the log after " << row.detail;
   }
+  std::filesystem::remove_all(folder);
+}
+
+// A program in a folder whose name holds blanks and every sign the command
+// processors interpret is started whole.
+TEST(AlertCommand, ProgramPathIsStartedWhole) {
+  AlertProgram recorder;
+  put_recorder_first_on_path();
+  ASSERT_TRUE(find_alert_pane(recorder));
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                       ("alert pane %OS% & (x) ! ^ ' $HOME " + std::to_string(std::random_device()()));
+  std::filesystem::create_directory(folder);
+  const std::filesystem::path copy = folder / std::filesystem::path(recorder.path).filename();
+  std::filesystem::copy_file(recorder.path, copy);
+  const std::filesystem::path start = std::filesystem::current_path();
+  std::filesystem::current_path(folder);
+  AlertCommand command;
+  ASSERT_TRUE(build_alert_command(kPlatformCommandProcessor, copy.string(), "h", "d", command));
+  EXPECT_EQ(std::system(command.text), 0) << command.text;
+  std::ifstream log("alertpane.log", std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(log), std::istreambuf_iterator<char>()), "[h][d]\n");
+  log.close();
+  std::filesystem::current_path(start);
   std::filesystem::remove_all(folder);
 }
 
@@ -107,7 +147,8 @@ TEST(AlertCommand, RefusesWhatCannotBePassedSafely) {
   };
   for (const Refusal& r : refusals) {
     AlertCommand command;
-    EXPECT_EQ(build_alert_command(r.processor, r.heading, r.detail, command), r.built) << r.detail.substr(0, 8);
+    EXPECT_EQ(build_alert_command(r.processor, "AlertPane", r.heading, r.detail, command), r.built)
+        << r.detail.substr(0, 8);
     if (!r.built) {
       EXPECT_STREQ(command.text, "");
     }

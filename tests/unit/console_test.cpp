@@ -25,6 +25,14 @@ TEST(Messages, AreShiftJisBytes) {
   EXPECT_EQ(bytes_of("　（）‐"), "81408169816a815d");
 }
 
+TEST(CodePage932, LeadBytesAreExactly81To9FAndE0ToFC) {
+  // E0-EF are JIS kanji, F0-F9 user-defined, FA-FC the IBM extensions (僴 is FA 7C).
+  const int leads[] = {0x81, 0x9F, 0xE0, 0xEF, 0xF0, 0xFA, 0xFC};
+  const int others[] = {0x00, 0x40, 0x7F, 0x80, 0xA0, 0xA1, 0xDF, 0xFD, 0xFE, 0xFF};
+  for (int b : leads) EXPECT_TRUE(is_cp932_lead_byte(static_cast<char>(b))) << std::hex << b;
+  for (int b : others) EXPECT_FALSE(is_cp932_lead_byte(static_cast<char>(b))) << std::hex << b;
+}
+
 TEST(NumericArgument, AcceptsDigitsOnly) {
   struct Row {
     const char* text;

@@ -2,6 +2,16 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cctype>
+#include <cstring>
+#include <initializer_list>
+
+#if defined(_WIN32)
+#include <windows.h>
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 // How a word reaches AlertPane whole and uninterpreted.
 //
@@ -48,6 +58,12 @@
 //      the command line parser (stackoverflow.com/questions/4094699), and
 //      "cmd /?" on /C: the line keeps its quotes because it does not start
 //      with one.
+//   3. The program: cmd /c strips the first character of a line that starts
+//      with a quote and the last quote of the line ("cmd /?" on /C), so the
+//      line is a quote, the program's path in quotes, the words, and a
+//      closing quote: cmd.exe then takes the path whole, blanks and all,
+//      and interprets nothing inside its quotes but percent signs, written
+//      as in the words. A path cannot hold a quote on Windows.
 //   cmd.exe takes at most 8,191 characters (Microsoft: "Command prompt
 //   line string limitation"); a longer line starts nothing. (wine's cmd.exe
 //   drops lines a little longer and crashes on far longer ones.)
@@ -55,7 +71,7 @@
 // cmd.exe under wine, each with a recording AlertPane.
 
 namespace {
-constexpr std::string_view kProgram = "AlertPane";
+constexpr char kProgramName[] = "AlertPane";
 constexpr std::size_t kCmdLineLimit = 8191;
 
 // Appends to a command, up to a limit; a byte past it marks the command as
@@ -109,7 +125,7 @@ bool is_word_break(CommandProcessor processor, char c) {
 }
 
 void put_sh_word(CommandWriter& out, std::string_view word) {
-  out.put(" '");
+  out.put('\'');
   for (char c : word) {
     if (c == '\'') {
       out.put("'\\''");
@@ -124,8 +140,11 @@ void put_backslashes(CommandWriter& out, std::size_t count) {
   for (std::size_t i = 0; i < count; ++i) out.put('\\');
 }
 
+// A percent sign that cmd.exe leaves as it is, inside quotes or not.
+constexpr std::string_view kCmdPercent = "%%cd:~,%";
+
 void put_cmd_word(CommandWriter& out, std::string_view word) {
-  out.put(" ^\"");
+  out.put("^\"");
   std::size_t backslashes = 0;  // the run of backslashes just written
   for (std::size_t i = 0; i < word.size(); ++i) {
     const char c = word[i];
@@ -139,7 +158,7 @@ void put_cmd_word(CommandWriter& out, std::string_view word) {
       put_backslashes(out, backslashes + 1);
       out.put("^\"");
     } else if (c == '%') {
-      out.put("%%cd:~,%");
+      out.put(kCmdPercent);
     } else if (std::string_view("()!^<>&|").find(c) != std::string_view::npos) {
       out.put('^');
       out.put(c);
@@ -162,6 +181,7 @@ void put_words(CommandWriter& out, CommandProcessor processor, std::string_view 
     std::size_t end = i;
     while (end < text.size() && !is_word_break(processor, text[end])) ++end;
     const std::string_view word = text.substr(i, end - i);
+    out.put(' ');
     if (processor == CommandProcessor::Sh) {
       put_sh_word(out, word);
     } else {
@@ -170,23 +190,144 @@ void put_words(CommandWriter& out, CommandProcessor processor, std::string_view 
     i = end;
   }
 }
+
+// The program's path inside the quotes of a cmd.exe line (see above).
+void put_cmd_program(CommandWriter& out, std::string_view program) {
+  out.put('"');
+  for (std::size_t i = 0; i < program.size(); ++i) {
+    if (is_cp932_lead_byte(program[i])) {
+      out.put(program.substr(i, 2));
+      ++i;
+    } else if (program[i] == '%') {
+      out.put(kCmdPercent);
+    } else {
+      out.put(program[i]);
+    }
+  }
+  out.put('"');
+}
+
+// True when the path names a file that can be run.
+bool is_program(const char* path) {
+#if defined(_WIN32)
+  const DWORD attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+#else
+  struct stat info;
+  return stat(path, &info) == 0 && S_ISREG(info.st_mode) && access(path, X_OK) == 0;
+#endif
+}
+
+#if defined(_WIN32)
+constexpr char kSeparator[] = "\\";
+#else
+constexpr char kSeparator[] = "/";
+#endif
+
+// Tries the folder (length bytes of a path, a separator after it or not)
+// joined with the name and each ending; true, with the path, when one is a
+// program.
+bool find_in_folder(std::string_view folder, std::string_view below, std::initializer_list<const char*> endings,
+                    AlertProgram& program) {
+  if (folder.size() >= sizeof program.path) return false;
+  std::memcpy(program.path, folder.data(), folder.size());
+  program.path[folder.size()] = '\0';
+  const bool separated = !folder.empty() && folder_part_length(program.path) == folder.size();
+  for (const char* ending : endings) {
+    const int written = std::snprintf(program.path + folder.size(), sizeof program.path - folder.size(), "%s%.*s%s%s",
+                                      separated ? "" : kSeparator, static_cast<int>(below.size()), below.data(),
+                                      kProgramName, ending);
+    if (written > 0 && folder.size() + static_cast<std::size_t>(written) < sizeof program.path &&
+        is_program(program.path)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+#if defined(_WIN32)
+constexpr char kPathSeparator = ';';
+bool is_absolute(std::string_view entry) {
+  const bool drive = entry.size() >= 3 && std::isalpha(static_cast<unsigned char>(entry[0])) && entry[1] == ':' &&
+                     (entry[2] == '\\' || entry[2] == '/');
+  return drive || (entry.size() >= 2 && entry[0] == '\\' && entry[1] == '\\');
+}
+constexpr std::initializer_list<const char*> kEndings = {".com", ".exe", ".bat", ".cmd"};
+#else
+constexpr char kPathSeparator = ':';
+bool is_absolute(std::string_view entry) { return !entry.empty() && entry[0] == '/'; }
+constexpr std::initializer_list<const char*> kEndings = {""};
+#endif
+
+bool find_on_path(AlertProgram& program) {
+  const char* path = std::getenv("PATH");
+  if (path == nullptr) return false;
+  for (std::string_view rest = path;;) {
+    const std::size_t end = rest.find(kPathSeparator);
+    std::string_view entry = rest.substr(0, end);
+#if defined(_WIN32)
+    if (entry.size() >= 2 && entry.front() == '"' && entry.back() == '"') entry = entry.substr(1, entry.size() - 2);
+#endif
+    if (is_absolute(entry) && find_in_folder(entry, "", kEndings, program)) return true;
+    if (end == std::string_view::npos) return false;
+    rest.remove_prefix(end + 1);
+  }
+}
+
+// The running program's own path.
+bool running_program(AlertProgram& self) {
+#if defined(_WIN32)
+  const DWORD length = GetModuleFileNameA(nullptr, self.path, sizeof self.path);
+  return length > 0 && length < sizeof self.path;
+#else
+  const ssize_t length = readlink("/proc/self/exe", self.path, sizeof self.path - 1);
+  if (length <= 0) return false;
+  self.path[length] = '\0';
+  return true;
+#endif
+}
 }  // namespace
 
-bool build_alert_command(CommandProcessor processor, std::string_view heading, std::string_view detail,
-                         AlertCommand& command) {
+bool find_alert_pane(AlertProgram& program) {
+  static AlertProgram self;
+  const bool known = running_program(self);
+  const std::size_t folder = known ? folder_part_length(self.path) : 0;
+  const std::string_view own_folder(self.path, folder);
+#if defined(_WIN32)
+  if (known && find_in_folder(own_folder, "", kEndings, program)) return true;
+  return find_on_path(program);
+#else
+  if (find_on_path(program)) return true;
+  return known && find_in_folder(own_folder, "../libexec/assettools/", kEndings, program);
+#endif
+}
+
+bool build_alert_command(CommandProcessor processor, std::string_view program, std::string_view heading,
+                         std::string_view detail, AlertCommand& command) {
   const bool sh = processor == CommandProcessor::Sh;
   CommandWriter out(command, sh ? kAlertCommandCapacity - 1 : kCmdLineLimit);
-  if (heading.size() > kAlertTextLimit || detail.size() > kAlertTextLimit) return out.refuse();
-  if (!sh && !(whole_characters(heading) && whole_characters(detail))) return out.refuse();
-  out.put(kProgram);
+  if (program.size() > kAlertProgramLimit || heading.size() > kAlertTextLimit || detail.size() > kAlertTextLimit) {
+    return out.refuse();
+  }
+  if (!sh && !(whole_characters(program) && whole_characters(heading) && whole_characters(detail))) return out.refuse();
+  if (!sh && program.find('"') != std::string_view::npos) return out.refuse();
+  if (sh) {
+    put_sh_word(out, program);
+  } else {
+    out.put('"');
+    put_cmd_program(out, program);
+  }
   put_words(out, processor, heading);
   put_words(out, processor, detail);
+  if (!sh) out.put('"');
   return out.finish();
 }
 
 bool start_alert_pane(std::string_view heading, std::string_view detail) {
+  static AlertProgram program;
   static AlertCommand command;
-  if (!build_alert_command(kPlatformCommandProcessor, heading, detail, command)) return false;
+  if (!find_alert_pane(program)) return false;
+  if (!build_alert_command(kPlatformCommandProcessor, program.path, heading, detail, command)) return false;
   // AlertPane may write to the same terminal; what the tool printed comes first.
   std::fflush(stdout);
   const int ignored = std::system(command.text);  // the run ends with status 1 whatever happened
