@@ -7,6 +7,12 @@
 #include "little_endian.h"
 #include "messages.h"
 
+#if defined(_WIN32)
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 namespace {
 // Header fields beyond the size, at their offsets in the file.
 constexpr std::size_t kFileSizeField = 2;
@@ -96,10 +102,13 @@ const char* load_bmp(const FileName& name, BmpImage& image) {
 }
 
 const char* check_readable(const FileName& name) {
-  std::FILE* file = std::fopen(name.text, "rb");
-  if (file == nullptr) return msg::kReadError;
-  std::fclose(file);
-  return nullptr;
+  // Without opening it: a named pipe opened and closed here would lose its
+  // writer, and the load after it would wait forever.
+#if defined(_WIN32)
+  return _access(name.text, 4) == 0 ? nullptr : msg::kReadError;
+#else
+  return access(name.text, R_OK) == 0 ? nullptr : msg::kReadError;
+#endif
 }
 
 const char* check_fits_buffer(const BmpImage& image) {

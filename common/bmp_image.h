@@ -67,7 +67,8 @@ std::size_t pixel_offset(std::int32_t width, std::int32_t height, std::int32_t x
 // or "24ビット非圧縮BMPではありません".
 const char* load_bmp(const FileName& name, BmpImage& image);
 void load_bmp_or_fail(const FileName& name, BmpImage& image);
-// Existence check, open for reading and close at once: "ファイルリードエラー".
+// Existence check: the file exists and may be read, "ファイルリードエラー"
+// otherwise. The file is not opened.
 const char* check_readable(const FileName& name);
 void check_readable_or_fail(const FileName& name);
 // "画像サイズが異常です" unless the picture in the buffer fits it.

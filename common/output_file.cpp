@@ -214,14 +214,6 @@ Replaced replace_target() {
   return GetLastError() == ERROR_ACCESS_DENIED ? Replaced::Refused : Replaced::Failed;
 }
 
-bool identify(const char* name, BY_HANDLE_FILE_INFORMATION& info) {
-  const HANDLE file = CreateFileA(name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  const bool known = GetFileInformationByHandle(file, &info) != 0;
-  CloseHandle(file);
-  return known;
-}
 #else
 // What a replaced output keeps of the file it replaces.
 struct Kept {
@@ -384,14 +376,26 @@ SaveResult save_file(const char* name, std::initializer_list<OutputPart> parts, 
   return SaveResult::WriteFailed;
 }
 
-bool is_same_file(const char* a, const char* b) {
+bool identify_file(const char* name, bool through_links, FileIdentity& identity) {
 #if defined(_WIN32)
-  BY_HANDLE_FILE_INFORMATION first, second;
-  return identify(a, first) && identify(b, second) && first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
-         first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
+  const DWORD flags = FILE_FLAG_BACKUP_SEMANTICS | (through_links ? 0 : FILE_FLAG_OPEN_REPARSE_POINT);
+  const HANDLE file = CreateFileA(name, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, flags, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info;
+  const bool known = GetFileInformationByHandle(file, &info) != 0;
+  CloseHandle(file);
+  identity = {info.dwVolumeSerialNumber, static_cast<std::uint64_t>(info.nFileIndexHigh) << 32 | info.nFileIndexLow};
+  return known;
 #else
-  struct stat first, second;
-  return stat(a, &first) == 0 && stat(b, &second) == 0 && first.st_dev == second.st_dev &&
-         first.st_ino == second.st_ino;
+  struct stat info;
+  if ((through_links ? stat(name, &info) : lstat(name, &info)) != 0) return false;
+  identity = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+  return true;
 #endif
+}
+
+bool is_same_file(const char* a, const char* b) {
+  FileIdentity first, second;
+  return identify_file(a, true, first) && identify_file(b, true, second) && first == second;
 }

@@ -52,6 +52,18 @@ enum class SaveResult { Saved, CannotOpen, WriteFailed, SameAsInput };
 // as the signal would.
 SaveResult save_file(const char* name, std::initializer_list<OutputPart> parts, const ReadFiles& reads);
 
+// An existing file as the system knows it, however its name is spelt: its
+// device (volume) and file number.
+struct FileIdentity {
+  std::uint64_t device;
+  std::uint64_t file;
+  auto operator<=>(const FileIdentity&) const = default;
+};
+// The identity of the file a name opens (through links), or with
+// through_links false of the name's own directory entry (a link itself);
+// false when there is no such file.
+bool identify_file(const char* name, bool through_links, FileIdentity& identity);
+
 // True when both names open the same existing file, however spelt (through
-// a link, another path, a hard link): same device and file number.
+// a link, another path, a hard link).
 bool is_same_file(const char* a, const char* b);

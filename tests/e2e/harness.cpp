@@ -1,14 +1,20 @@
 #include "harness.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <iconv.h>
+#include <poll.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
+#include <csignal>
+#include <ctime>
 #include <set>
+#include <thread>
 
 #include <cstdio>
 #include <cstdlib>
@@ -106,6 +112,31 @@ bool TempDir::exists(const std::string& name) const {
   return lstat(in_dir(path_, name).c_str(), &info) == 0;
 }
 
+namespace {
+bool temporary_output_in(const std::string& dir) {
+  for (const auto& entry : std::filesystem::directory_iterator(dir))
+    if (entry.path().filename().string().rfind(".assettools-", 0) == 0) return true;
+  return false;
+}
+
+// The writer of a named pipe: opens it once, when a reader has it open,
+// writes the bytes and closes it, as `cat file > fifo` would.
+void write_fifo_once(const std::string& path, const Bytes& bytes, const std::atomic<bool>& run_ended) {
+  int fd = -1;
+  while ((fd = open(path.c_str(), O_WRONLY | O_NONBLOCK)) < 0) {
+    if (errno != ENXIO || run_ended) return;
+    usleep(1000);
+  }
+  fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  for (std::size_t done = 0; done < bytes.size();) {
+    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n <= 0) break;  // the reader closed it
+    done += static_cast<std::size_t>(n);
+  }
+  close(fd);
+}
+}  // namespace
+
 RunResult run_tool(const std::string& tool, const std::vector<std::string>& args, const std::string& dir,
                    const RunOptions& options) {
   // The command is made before the fork: a test may run tools from several
@@ -118,31 +149,71 @@ RunResult run_tool(const std::string& tool, const std::vector<std::string>& args
   std::vector<char*> argv;
   for (std::string& w : words) argv.push_back(w.data());
   argv.push_back(nullptr);
-  int pipe_ends[2];
-  if (pipe(pipe_ends) != 0) throw std::runtime_error("pipe failed");
+  const std::vector<gid_t> groups(options.groups.begin(), options.groups.end());
+  const bool drop_root = options.as_other_user && geteuid() == 0;
+  int pipe_ends[2], input_ends[2];
+  if (pipe(pipe_ends) != 0 || pipe(input_ends) != 0) throw std::runtime_error("pipe failed");
+  if (options.stdin_bytes.size() > 65536) throw std::runtime_error("standard input beyond a pipe's buffer");
+  if (write(input_ends[1], options.stdin_bytes.data(), options.stdin_bytes.size()) !=
+      static_cast<ssize_t>(options.stdin_bytes.size())) {
+    throw std::runtime_error("standard input not written");
+  }
+  close(input_ends[1]);
+  std::signal(SIGPIPE, SIG_IGN);  // a named pipe's reader may close it early
+  std::atomic<bool> run_ended = false;
+  std::thread fifo_writer;
+  if (!options.fifo.name.empty()) {
+    const std::string path = in_dir(dir, options.fifo.name);
+    if (mkfifo(path.c_str(), 0666) != 0) throw std::runtime_error("mkfifo failed");
+    if (drop_root && chown(path.c_str(), kOtherUser, kOtherUser) != 0) throw std::runtime_error("chown failed");
+    fifo_writer = std::thread(write_fifo_once, path, options.fifo.bytes, std::cref(run_ended));
+  }
   const pid_t child = fork();
   if (child == 0) {
     dup2(options.stdout_full ? open("/dev/full", O_WRONLY) : pipe_ends[1], STDOUT_FILENO);
+    dup2(input_ends[0], STDIN_FILENO);
     close(pipe_ends[0]);
     close(pipe_ends[1]);
+    close(input_ends[0]);
     if (chdir(dir.c_str()) != 0) _exit(127);
+    for (int s : {SIGPIPE, SIGINT, SIGTERM, SIGHUP}) std::signal(s, SIG_DFL);  // an ignored one stays ignored
     for (const std::string& entry : options.environment) putenv(const_cast<char*>(entry.c_str()));
     if (options.file_size_limit > 0) {
       const rlimit limit{static_cast<rlim_t>(options.file_size_limit), static_cast<rlim_t>(options.file_size_limit)};
       if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(127);
     }
+    if (drop_root && (setgroups(groups.size(), groups.data()) != 0 || setgid(kOtherUser) != 0 ||
+                      setuid(kOtherUser) != 0)) {
+      _exit(127);
+    }
     execvp(argv[0], argv.data());
     _exit(127);
   }
   close(pipe_ends[1]);
+  close(input_ends[0]);
   RunResult result{{}, -1, 0};
   char chunk[65536];
-  ssize_t n;
-  while ((n = read(pipe_ends[0], chunk, sizeof chunk)) > 0) result.out.append(chunk, static_cast<std::size_t>(n));
+  // (<chrono> holds a literal that is not code page 932.)
+  const std::time_t deadline = std::time(nullptr) + 60;
+  bool signalled = false;
+  for (pollfd out{pipe_ends[0], POLLIN, 0};;) {
+    if (poll(&out, 1, options.signal != 0 ? 1 : 100) > 0) {
+      const ssize_t n = read(pipe_ends[0], chunk, sizeof chunk);
+      if (n <= 0) break;
+      result.out.append(chunk, static_cast<std::size_t>(n));
+    } else if (options.signal != 0 && !signalled && temporary_output_in(dir)) {
+      signalled = kill(child, options.signal) == 0;
+    } else if (std::time(nullptr) > deadline) {
+      kill(child, SIGKILL);
+      break;
+    }
+  }
   close(pipe_ends[0]);
   int status = 0;
   rusage usage{};
   wait4(child, &status, 0, &usage);
+  run_ended = true;
+  if (fifo_writer.joinable()) fifo_writer.join();
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   result.max_rss_kib = usage.ru_maxrss;
   if (tools().windows) result.out = with_lf_line_ends(result.out);
@@ -235,17 +306,38 @@ namespace {
 std::string windows_unsupported(const Case& c) {
   if (!tools().windows) return "";
   if (c.run.file_size_limit > 0) return "a file-size limit";
+  if (c.run.as_other_user || c.run.folder_mode != 0) return "POSIX users and permission bits";
+  if (c.run.signal != 0) return "POSIX signals";
+  if (!c.run.fifo.name.empty() || !c.run.stdin_bytes.empty()) return "POSIX pipes by name";
   for (const auto* files : {&c.inputs, &c.outputs})
     for (const File& f : *files)
-      if (f.mode != 0) return "permission bits";
+      if (f.mode != 0 || f.owner >= 0 || f.group >= 0) return "permission bits";
   for (const Link& l : c.links)
     if (l.target.rfind("/dev/", 0) != 0) return "a symbolic link to a file or folder";
   return "";
+}
+
+// Gives the file the case's owner and group, or to the other user when the
+// tool runs as that user; only root can.
+void give(const std::string& path, const File& f, const Case& c) {
+  const int owner = f.owner >= 0 ? f.owner : c.run.as_other_user ? kOtherUser : -1;
+  const int group = f.group >= 0 ? f.group : c.run.as_other_user ? kOtherUser : -1;
+  if ((owner >= 0 || group >= 0) && geteuid() == 0) {
+    ASSERT_EQ(chown(path.c_str(), static_cast<uid_t>(owner), static_cast<gid_t>(group)), 0) << path;
+  }
+}
+
+bool gives_files_away(const Case& c) {
+  for (const auto* files : {&c.inputs, &c.outputs})
+    for (const File& f : *files)
+      if (f.owner >= 0 || f.group >= 0) return true;
+  return false;
 }
 }  // namespace
 
 void check_case(const std::string& tool, const Case& c) {
   if (const std::string reason = windows_unsupported(c); !reason.empty()) GTEST_SKIP() << "Windows: " << reason;
+  if (gives_files_away(c) && geteuid() != 0) GTEST_SKIP() << "only root can give files to other users";
   std::vector<std::string> files;
   for (const File& f : c.inputs) files.push_back(f.name);
   for (const File& f : c.outputs) files.push_back(f.name);
@@ -257,16 +349,24 @@ void check_case(const std::string& tool, const Case& c) {
   std::set<std::string> expected_names;
   for (const File& f : c.inputs) {
     dir.write(f.name, f.bytes);
+    give(in_dir(dir.path(), f.name), f, c);
     if (f.mode != 0) {
       ASSERT_EQ(chmod(in_dir(dir.path(), f.name).c_str(), f.mode), 0);
     }
     expected_names.insert(host_name(f.name));
+  }
+  if (!c.run.fifo.name.empty()) expected_names.insert(host_name(c.run.fifo.name));
+  if (c.run.folder_mode != 0) {
+    ASSERT_EQ(chmod(dir.path().c_str(), c.run.folder_mode), 0);
+  } else {
+    give(dir.path(), {}, c);
   }
   for (const Link& l : c.links) {
     ASSERT_EQ(symlink(l.target.c_str(), in_dir(dir.path(), l.name).c_str()), 0);
     expected_names.insert(host_name(l.name));
   }
   const RunResult run = run_tool(tool, c.args, dir.path(), c.run);
+  chmod(dir.path().c_str(), 0700);  // so that the folder can be read and removed
   EXPECT_EQ(run.out, c.out) << "stdout " << hex(run.out) << "\nwanted " << hex(c.out);
   EXPECT_EQ(run.status, c.status);
   for (const File& f : c.outputs) {
@@ -274,8 +374,16 @@ void check_case(const std::string& tool, const Case& c) {
     const Bytes actual = dir.read(f.name);
     EXPECT_TRUE(actual == f.bytes) << f.name << ": " << first_difference(actual, f.bytes);
     struct stat info;
-    if (f.mode != 0 && stat(in_dir(dir.path(), f.name).c_str(), &info) == 0) {
-      EXPECT_EQ(info.st_mode & 07777, f.mode) << f.name << " permission bits";
+    if (stat(in_dir(dir.path(), f.name).c_str(), &info) == 0) {
+      if (f.mode != 0) {
+        EXPECT_EQ(info.st_mode & 07777, f.mode) << f.name << " permission bits";
+      }
+      if (f.owner >= 0) {
+        EXPECT_EQ(static_cast<int>(info.st_uid), f.owner) << f.name << " owner";
+      }
+      if (f.group >= 0) {
+        EXPECT_EQ(static_cast<int>(info.st_gid), f.group) << f.name << " group";
+      }
     }
     expected_names.insert(host_name(f.name));
   }

@@ -35,6 +35,8 @@ struct File {
   std::string name;
   Bytes bytes;
   unsigned mode = 0;  // permission bits to give an input or expect of an output; 0: as created
+  int owner = -1;     // user and group to give an input or expect of an output; -1: as created
+  int group = -1;     // (cases that set them need the tests to run as root)
 };
 
 struct Link {
@@ -42,11 +44,24 @@ struct Link {
   std::string target;
 };
 
-// How a tool is run, besides its arguments and folder.
+// The user the tests give a case's files and run a tool as when they run
+// as root (root ignores permission bits): nobody.
+inline constexpr int kOtherUser = 65534;
+
+// How a tool is run, besides its arguments and folder. A run that takes
+// more than a minute is killed.
 struct RunOptions {
   std::vector<std::string> environment = {};  // extra "NAME=value" entries
   std::int64_t file_size_limit = 0;           // bytes a written file may reach; 0: no limit
   bool stdout_full = false;                   // standard output on /dev/full instead of captured
+  Bytes stdin_bytes = {};                     // what a pipe on standard input carries (at most 64 KiB)
+  File fifo = {};                             // a named pipe made in the folder, which a writer opens once
+                                              // and fills with the bytes (as `cat file > fifo`); no name: none
+  int signal = 0;                             // sent as soon as a temporary output (.assettools-*) appears
+  bool as_other_user = false;                 // run as kOtherUser, the folder and inputs given to it, when the
+                                              // tests run as root; as the tests' own user otherwise
+  std::vector<int> groups = {};               // the other user's supplementary groups
+  unsigned folder_mode = 0;                   // permission bits of the folder (which then stays root's)
 };
 
 // One row of a tool's table: the command line, the files in its folder, and

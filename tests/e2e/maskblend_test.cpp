@@ -34,6 +34,7 @@ std::vector<std::string> args(const std::string& x, const std::string& y) {
 
 
 const std::string kLongName = repeat('n', 1024);
+const Bytes kBlend00 = reference_blend(kBackground, kSprite, kAlpha, 0, 0);
 
 const Case kCases[] = {
     // Argument count and numbers.
@@ -148,6 +149,31 @@ const Case kCases[] = {
     {.name = "an existing output keeps its permission bits", .args = args("0", "0"),
      .inputs = {kInputs[0], kInputs[1], kInputs[2], {"out.bmp", "old", 0604}}, .out = with(kCompositeDone, "out.bmp"),
      .outputs = {{"out.bmp", reference_blend(kBackground, kSprite, kAlpha, 0, 0), 0604}}},
+    // Replacing needs a new file beside the output; where there can be none,
+    // the output is written in place, never over a file the run reads. Run
+    // as another user than root, which would ignore the permission bits.
+    {.name = "a read-only output is refused", .args = args("0", "0"),
+     .inputs = {kInputs[0], kInputs[1], kInputs[2], {"out.bmp", "old", 0444}}, .out = kOpenError + "out.bmp\n",
+     .status = 1, .outputs = {{"out.bmp", "old", 0444}}, .run = {.as_other_user = true}},
+    {.name = "a writable output in a read-only folder is written in place", .args = args("0", "0"),
+     .inputs = {kInputs[0], kInputs[1], kInputs[2], {"out.bmp", "old", 0646}}, .out = with(kCompositeDone, "out.bmp"),
+     .outputs = {{"out.bmp", kBlend00, 0646}}, .run = {.as_other_user = true, .folder_mode = 0555}},
+    {.name = "an output in place that is an input through a link is refused", .args = args("0", "0"), .inputs = kInputs,
+     .out = kOutputIsInput + "out.bmp\n", .status = 1, .outputs = {{"bg.bmp", kBackground}},
+     .links = {{"out.bmp", "bg.bmp"}}, .run = {.as_other_user = true, .folder_mode = 0555}},
+    {.name = "in a sticky folder another user's writable output is written in place", .args = args("0", "0"),
+     .inputs = {kInputs[0], kInputs[1], kInputs[2], {"out.bmp", "old", 0666, 0, 0}},
+     .out = with(kCompositeDone, "out.bmp"), .outputs = {{"out.bmp", kBlend00, 0666, 0, 0}},
+     .run = {.as_other_user = true, .folder_mode = 01777}},
+    {.name = "a replaced output keeps its group where the writer is in it", .args = args("0", "0"),
+     .inputs = {kInputs[0], kInputs[1], kInputs[2], {"out.bmp", "old", 0664, 0, 60000}},
+     .out = with(kCompositeDone, "out.bmp"), .outputs = {{"out.bmp", kBlend00, 0664, kOtherUser, 60000}},
+     .run = {.as_other_user = true, .groups = {60000}}},
+    {.name = "replaced by root, an output keeps its owner and group", .args = args("0", "0"),
+     .inputs = {kInputs[0], kInputs[1], kInputs[2], {"out.bmp", "old", 0640, 1234, 4321}},
+     .out = with(kCompositeDone, "out.bmp"), .outputs = {{"out.bmp", kBlend00, 0640, 1234, 4321}}},
+    {.name = "a named pipe as background is read once", .args = args("0", "0"), .inputs = {kInputs[1], kInputs[2]},
+     .out = with(kCompositeDone, "out.bmp"), .outputs = {{"out.bmp", kBlend00}}, .run = {.fifo = kInputs[0]}},
     {.name = "a lost completion message fails the run", .args = args("0", "0"), .inputs = kInputs, .status = 1,
      .outputs = {{"out.bmp", reference_blend(kBackground, kSprite, kAlpha, 0, 0)}}, .run = {.stdout_full = true}},
     {.name = "a failed check leaves an existing output alone", .args = args("4", "0"),

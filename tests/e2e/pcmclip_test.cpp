@@ -1,5 +1,7 @@
 #include <unistd.h>
 
+#include <csignal>
+
 #include <gtest/gtest.h>
 
 #include "harness.h"
@@ -157,6 +159,15 @@ const Case kCases[] = {
     {.name = "failed write of a few bytes is not reported as success", .args = {"song.wav", "0", "6"},
      .inputs = kInput, .out = kNames + sizes(60, 0, 6) + "ファイルの書き込みに失敗しました\n", .status = 1,
      .absent = {"song.wa"}, .run = {.file_size_limit = 3}},
+    // A signal during the write removes the temporary file, then ends the
+    // run as the signal would (what was printed is lost in its buffer).
+    {.name = "SIGTERM during the write leaves nothing behind", .args = {"song.wav", "0", "104857600"},
+     .inputs = kInput, .status = 128 + SIGTERM, .absent = {"song.wa"}, .run = {.signal = SIGTERM}},
+    {.name = "SIGINT during the write leaves the old output", .args = {"song.wav", "0", "104857600"},
+     .inputs = {kInput[0], {"song.wa", "old"}}, .status = 128 + SIGINT, .outputs = {{"song.wa", "old"}},
+     .run = {.signal = SIGINT}},
+    {.name = "SIGHUP during the write leaves nothing behind", .args = {"song.wav", "0", "104857600"},
+     .inputs = kInput, .status = 128 + SIGHUP, .absent = {"song.wa"}, .run = {.signal = SIGHUP}},
     {.name = "a write beyond the file-size limit leaves the old output whole", .args = {"song.wav", "0", "5044"},
      .inputs = {{"song.wav", kLong}, {"song.wa", "old"}},
      .out = kNames + sizes(5044, 0, 5044) + "ファイルの書き込みに失敗しました\n", .status = 1,

@@ -75,6 +75,13 @@ const std::vector<std::string> kListArgs = {"-L", "list.txt", "t.txt"};
 const Bytes kShort = bmp(4, 2, [](int, int) { return kGreen; }).substr(0, 60);
 const Bytes kShortOut = kShort + Bytes(54 + 12 * 2 - 60, '\0');
 
+// Two pictures that are a header and no pixels: each must read as zeros,
+// also after the recolouring wrote over the zeros of the one before.
+const Bytes kEmpty = bmp_header(100, 80);
+const Bytes kZeroChain = entry(kBlack, {1, 2, 3}) + entry({1, 2, 3}, {9, 9, 9});
+const Bytes kEmptyOut = solid_bmp(100, 80, {1, 2, 3});
+const Bytes kFileTooLarge = "ファイルが大きすぎます\n";
+
 const Case kCases[] = {
     // Command line.
     {.name = "two arguments give the usage", .args = {"-F", "pic.bmp"}, .out = kUsage, .status = 1},
@@ -208,6 +215,37 @@ const Case kCases[] = {
     {.name = "short picture after a long one reads zeros", .args = kListArgs,
      .inputs = list_mode("a.bmp\ns.bmp\n", {{"s.bmp", kShort}}), .out = "a.bmp\ns.bmp\n" + kListDone,
      .outputs = {{"a.bm", kAOut}, {"s.bm", kShortOut}}},
+    {.name = "short pictures read zeros after a recoloured one", .args = kListArgs,
+     .inputs = {{"list.txt", "b.bmp\nc.bmp\n"}, {"t.txt", kZeroChain}, {"b.bmp", kEmpty}, {"c.bmp", kEmpty}},
+     .out = "b.bmp\nc.bmp\n" + kListDone, .outputs = {{"b.bm", kEmptyOut}, {"c.bm", kEmptyOut}}},
+    // No output replaces a picture named anywhere in the list, checked before the first is written.
+    {.name = "an output that is a picture listed before it", .args = kListArgs,
+     .inputs = list_mode("a.bmp\na.bmpx\n", {{"a.bmpx", kB}}), .out = kOutputIsInput + "a.bmp\n" + kListAborted,
+     .status = 1, .outputs = {{"a.bmp", kA}}, .absent = {"a.bm"}},
+    {.name = "an output that is a picture listed after it, by another path", .args = kListArgs,
+     .inputs = list_mode("b.bmp\na.bmpx\n./a.bmp\n", {{"a.bmpx", kB}}),
+     .out = kOutputIsInput + "a.bmp\n" + kListAborted, .status = 1, .outputs = {{"a.bmp", kA}}, .absent = {"b.bm"}},
+    {.name = "a listed picture that is a link to another's output", .args = kListArgs,
+     .inputs = list_mode("a.bmp\nl.bmp\n", {{"a.bm", kB}}), .out = kOutputIsInput + "a.bm\n" + kListAborted,
+     .status = 1, .outputs = {{"a.bm", kB}}, .links = {{"l.bmp", "a.bm"}}},
+    {.name = "an output that is a link to a listed picture is replaced", .args = kListArgs,
+     .inputs = list_mode("a.bmp\nb.bmp\n"), .out = "a.bmp\nb.bmp\n" + kListDone,
+     .outputs = {{"a.bm", kAOut}, {"b.bm", kBOut}, {"a.bmp", kA}}, .links = {{"a.bm", "a.bmp"}}},
+    {.name = "a file mode output linked to its own picture is replaced", .args = kFileArgs,
+     .inputs = file_mode(kRedToBlue), .out = kDone, .outputs = {{"pic.bm", picture_with({{kRed, kBlue}})}, {"pic.bmp", kPicture}},
+     .links = {{"pic.bm", "pic.bmp"}}},
+    // Tables and lists: pipes work, endless ones stop.
+    {.name = "a table from a pipe", .args = {"-F", "pic.bmp", "/dev/stdin"}, .inputs = {{"pic.bmp", kPicture}},
+     .out = kDone, .outputs = {{"pic.bm", picture_with({{kRed, kBlue}})}}, .run = {.stdin_bytes = kRedToBlue}},
+    {.name = "a list from a pipe", .args = {"-L", "/dev/stdin", "t.txt"}, .inputs = list_mode(""),
+     .out = "a.bmp\nb.bmp\n" + kListDone, .outputs = {{"a.bm", kAOut}, {"b.bm", kBOut}},
+     .run = {.stdin_bytes = "a.bmp\nb.bmp\n"}},
+    {.name = "an endless table stops at its bound", .args = kFileArgs, .inputs = {{"pic.bmp", kPicture}},
+     .out = kFileTooLarge + "t.txt\n", .status = 1, .absent = {"pic.bm"}, .links = {{"t.txt", "/dev/zero"}}},
+    {.name = "an endless list stops at its bound", .args = kListArgs, .inputs = {{"t.txt", kRedToBlue}},
+     .out = kFileTooLarge + "list.txt\n" + kListAborted, .status = 1, .links = {{"list.txt", "/dev/zero"}}},
+    {.name = "a named pipe as the picture is read once", .args = kFileArgs, .inputs = {{"t.txt", kRedToBlue}},
+     .out = kDone, .outputs = {{"pic.bm", picture_with({{kRed, kBlue}})}}, .run = {.fifo = {"pic.bmp", kPicture}}},
     {.name = "list that cannot be read is not taken for a finished one", .args = {"-L", "folder", "t.txt"},
      .inputs = list_mode(""), .out = kReadError + "folder\n" + kListAborted, .status = 1, .links = {{"folder", "."}}},
     {.name = "missing list before missing table", .args = kListArgs, .out = kReadError + "list.txt\n", .status = 1},

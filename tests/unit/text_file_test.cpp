@@ -27,7 +27,7 @@ std::vector<Read> read_all(const std::string& bytes) {
   auto file = std::make_unique<TextFile>();
   auto line = std::make_unique<TextLine>();
   std::vector<Read> reads;
-  EXPECT_TRUE(open_text_file(*file, path));
+  EXPECT_TRUE(open_text_file(*file, path, UINT64_MAX));
   while (read_text_line(*file, *line)) {
     EXPECT_EQ(line->text[line->length], '\0');
     reads.push_back({std::string(line->text, line->length), line->cut});
@@ -73,7 +73,7 @@ TEST(TextFile, LongLinesComeInPiecesOf1023) {
 
 TEST(TextFile, MissingFileDoesNotOpen) {
   auto file = std::make_unique<TextFile>();
-  EXPECT_FALSE(open_text_file(*file, "/nonexistent/list.txt"));
+  EXPECT_FALSE(open_text_file(*file, "/nonexistent/list.txt", UINT64_MAX));
   close_text_file(*file);
 }
 

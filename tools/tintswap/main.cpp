@@ -1,5 +1,6 @@
 // tintswap: replaces pixel colours by a colour table, in one picture (file
 // mode) or in every picture named in a list file (list mode).
+#include <algorithm>
 #include <cstdio>
 
 #include "bmp_image.h"
@@ -24,6 +25,14 @@ constexpr const char kConverted[] = "変換完了:[%s]\n";
 constexpr const char kLineTooShort[] = "パレット情報が少ないです[L%d]\n";
 constexpr const char kLineInError[] = "エラーがあります[L%d]\n";
 constexpr const char kTableTooLarge[] = "カラーテーブルの色指定が多すぎます（最大1036970件）\n";
+constexpr const char kFileTooLarge[] = "ファイルが大きすぎます\n";
+
+// Far above any real file (a full table is 25 MB), so that an endless
+// input (/dev/zero, a pipe that never ends) stops: a table is read up to
+// 256 MiB, a list, which is held whole, up to 16 MiB and 1,048,576 names.
+constexpr std::uint64_t kTableLimit = 256u << 20;
+constexpr std::size_t kListCapacity = 16u << 20;
+constexpr std::size_t kListedNamesLimit = 1u << 20;
 
 enum class Mode { File, List, None };
 
@@ -37,6 +46,10 @@ FileName table_name;
 FileName list_name;
 FileName input_name;
 FileName output_name;
+unsigned char list_text[kListCapacity];
+// The listed pictures that exist, each as its name's own entry and as the
+// file it opens, in order.
+FileIdentity listed_pictures[2 * kListedNamesLimit];
 
 Mode mode_of(const char* flag) {
   if (same_name(flag, "-F") || same_name(flag, "-f")) return Mode::File;
@@ -54,7 +67,7 @@ void report_table_line(const char* message, std::int32_t line_number) {
 // the program holds stops the run, before any picture is written.
 void load_colour_table_or_fail(const char* name) {
   set_file_name(table_name, name);
-  if (!open_text_file(table_file, table_name.text)) fail_with_name(msg::kReadError, table_name.text);
+  if (!open_text_file(table_file, table_name.text, kTableLimit)) fail_with_name(msg::kReadError, table_name.text);
   clear_table(table);
   std::int32_t line_number = 0;
   while (read_text_line(table_file, line)) {
@@ -71,6 +84,7 @@ void load_colour_table_or_fail(const char* name) {
   }
   // A table that could not be read to its end must not pass for a short one.
   if (text_file_failed(table_file)) fail_with_name(msg::kReadError, table_name.text);
+  if (text_file_too_large(table_file)) fail_with_name(kFileTooLarge, table_name.text);
   close_text_file(table_file);
   build_index(table, index);
 }
@@ -103,23 +117,67 @@ bool is_list_entry(const TextLine& listed) {
   return first != '#' && first != '\r' && first != '\n';
 }
 
+// The picture that the list line names, and its output name.
+void take_listed_name() {
+  set_file_name(input_name, line.text);
+  cut_line(input_name.text);
+  derive_output_name(output_name, input_name.text, LineCut::Keep);
+}
+
+// The next picture of the list; false at the list's end. A name longer
+// than a line read would be cut into other names: it is passed over here,
+// and refused when it comes to be processed.
+bool next_listed_picture() {
+  while (read_text_line(list_file, line)) {
+    if (!is_list_entry(line) || line.cut) continue;
+    take_listed_name();
+    return true;
+  }
+  return false;
+}
+
+// No output may replace a picture named anywhere in the list, before or
+// after it: checked for every output before the first is written. An
+// output that is a link stands for itself (it is replaced, not written
+// through); a listed picture for its own entry and for the file it opens,
+// so that a link to an output counts too.
+void check_no_output_is_a_listed_picture_or_fail() {
+  std::size_t names = 0, existing = 0;
+  while (next_listed_picture()) {
+    if (++names > kListedNamesLimit) fail_with_name(kFileTooLarge, list_name.text);
+    for (const bool through_links : {false, true})
+      if (identify_file(input_name.text, through_links, listed_pictures[existing])) ++existing;
+  }
+  std::sort(listed_pictures, listed_pictures + existing);
+  rewind_text_file(list_file);
+  while (next_listed_picture()) {
+    FileIdentity output;
+    if (identify_file(output_name.text, false, output) &&
+        std::binary_search(listed_pictures, listed_pictures + existing, output)) {
+      fail_with_name(msg::kOutputIsInput, output_name.text);
+    }
+  }
+  rewind_text_file(list_file);
+}
+
 void run_list_mode(const char* list, const char* colour_table) {
   set_file_name(list_name, list);
-  if (!open_text_file(list_file, list_name.text)) fail_with_name(msg::kReadError, list_name.text);
+  if (!hold_text_file(list_file, list_name.text, list_text, sizeof list_text)) {
+    fail_with_name(msg::kReadError, list_name.text);
+  }
   load_colour_table_or_fail(colour_table);
   set_failure_epilogue(print_aborted);  // from here on every failure concerns a listed picture
+  // A list that could not be read to its end must not pass for a finished one.
+  if (text_file_failed(list_file)) fail_with_name(msg::kReadError, list_name.text);
+  if (text_file_too_large(list_file)) fail_with_name(kFileTooLarge, list_name.text);
+  check_no_output_is_a_listed_picture_or_fail();
   while (read_text_line(list_file, line)) {
     if (!is_list_entry(line)) continue;
     print_text_line(line);
-    // A name longer than a line read would be cut into other names: refuse it.
     if (line.cut) fail_with_name(msg::kNameTooLong, line.text);
-    set_file_name(input_name, line.text);
-    cut_line(input_name.text);
-    derive_output_name(output_name, input_name.text, LineCut::Keep);
+    take_listed_name();
     convert_image(Mode::List);
   }
-  // A list that could not be read to its end must not pass for a finished one.
-  if (text_file_failed(list_file)) fail_with_name(msg::kReadError, list_name.text);
   set_failure_epilogue(nullptr);
   close_text_file(list_file);
   print_message(kListDone);
