@@ -4,7 +4,7 @@ SANITIZE_BUILD ?= build-sanitize
 WINDOWS_BUILD ?= build-windows
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all build test test-sanitize windows windows-package test-windows demo bench fuzz install package gallery clean
+.PHONY: all build test test-real-tools test-sanitize windows windows-package test-windows demo bench fuzz install package gallery clean
 
 all: build
 
@@ -14,6 +14,12 @@ build:
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# The programs on files made by ImageMagick, ffmpeg and Pillow (libvips too
+# when installed) with their default options (needs Debian's imagemagick,
+# ffmpeg and python3-pil).
+test-real-tools: build
+	sh tests/real_tools/run.sh $(abspath $(BUILD))/bin
 
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize:
