@@ -47,14 +47,13 @@ void clear_scratch() {
 }  // namespace
 
 namespace {
-// True when the command is the program name followed by words that are
-// each wholly inside single quotes, a quote within written '\''; then the
-// shell interprets no byte of the texts.
+// True when the command is words separated by single blanks that are each
+// wholly inside single quotes, a quote within written '\'', the program's
+// path first; then the shell interprets no byte of the path or the texts.
 bool quoted_safely(const char* command) {
   const char* p = command;
-  while (*p != '\0' && *p != ' ') ++p;
-  while (*p == ' ') {
-    ++p;
+  for (bool first = true; first || *p == ' '; first = false) {
+    if (!first) ++p;
     if (*p++ != '\'') return false;
     for (;;) {
       if (*p == '\0') return false;

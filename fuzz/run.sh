@@ -14,6 +14,14 @@ SECONDS_EACH=${FUZZ_SECONDS:-60}
 RUNS=${FUZZ_RUNS:--1}
 CORPUS=$ROOT/fuzz-corpus
 mkdir -p "$CORPUS/findings"
+# stampmany builds an AlertPane command only when it finds the program by an
+# absolute path: give it one, so that every command it builds is checked
+# (the driver wraps system, which then starts nothing).
+ALERT_DIR=$(mktemp -d)
+trap 'rm -rf "$ALERT_DIR"' EXIT
+printf '#!/bin/sh\n' > "$ALERT_DIR/AlertPane" && chmod +x "$ALERT_DIR/AlertPane"
+PATH="$ALERT_DIR:$PATH"
+export PATH
 python3 "$ROOT/fuzz/make_seeds.py" "$CORPUS/seeds"
 
 status=0

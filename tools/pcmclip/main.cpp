@@ -79,9 +79,10 @@ unsigned char output_buffer[kBufferCapacity];
 FileName input_name;
 FileName output_name;
 
-// The input file, open for the whole run. Of a regular file the buffer gets
-// the front, as far as the chunks need, and the samples are copied file to
-// file; anything else (a pipe, a device) is read whole into the buffer.
+// The input file. Of a regular file the buffer gets the front, as far as
+// the chunks need, and the samples are copied file to file when the output
+// is saved; anything else (a pipe, a device) is read whole into the buffer.
+// The file is open only while it is read and while the output is saved.
 struct Input {
   std::FILE* file;
   bool regular;
@@ -107,24 +108,31 @@ bool is_regular_file(std::FILE* file, std::int64_t& size) {
 void read_to(std::int64_t end) {
   const std::int64_t limit = input.regular ? input.size : kBufferCapacity;
   end = std::min(end, limit);
-  if (input.held >= end) return;
+  if (input.held >= end || input.file == nullptr) return;  // all there is, or read whole
   const auto wanted = static_cast<std::size_t>(std::min(std::max(end - input.held, kReadAhead), limit - input.held));
   input.held += static_cast<std::int64_t>(std::fread(input_buffer + input.held, 1, wanted, input.file));
 }
 
-void fail_unless_read() {
-  // A file that cannot be read to its end (a folder, a device error) would
-  // otherwise be trimmed as if it had ended there.
-  if (std::ferror(input.file) != 0) fail_with_name(msg::kReadError, input_name.text);
+// Closes the input; a file that could not be read to its end (a folder, a
+// device error) would otherwise be trimmed as if it had ended there.
+void close_input_or_fail() {
+  const bool failed = std::ferror(input.file) != 0;
+  std::fclose(input.file);
+  input.file = nullptr;
+  if (failed) fail_with_name(msg::kReadError, input_name.text);
+}
+
+void open_input_file_or_fail() {
+  input.file = std::fopen(input_name.text, "rb");
+  if (input.file == nullptr) fail_with_name(msg::kReadError, input_name.text);
+  // Unbuffered, so the reads land in the input buffer without a second copy.
+  std::setvbuf(input.file, nullptr, _IONBF, 0);
 }
 
 // Opens the input and finds its size; only a byte that arrives when the
 // buffer is full makes it too large.
 void open_input_or_fail() {
-  input.file = std::fopen(input_name.text, "rb");
-  if (input.file == nullptr) fail_with_name(msg::kReadError, input_name.text);
-  // Unbuffered, so the reads land in the input buffer without a second copy.
-  std::setvbuf(input.file, nullptr, _IONBF, 0);
+  open_input_file_or_fail();
   // Huge pages cut the page faults of a 100 MiB read from 25,600 to about
   // 50; only the pages a read reaches are backed.
   advise_huge_pages(input_buffer, sizeof input_buffer);
@@ -138,8 +146,8 @@ void open_input_or_fail() {
     read_to(kBufferCapacity);
     input.size = input.held;
     beyond = input.held == kBufferCapacity && std::fgetc(input.file) != EOF;
+    close_input_or_fail();
   }
-  fail_unless_read();
   if (beyond) std::printf(kInputTooLarge, kBufferCapacity);
 }
 
@@ -183,7 +191,7 @@ Chunks find_chunks() {
     }
     at = chunk.body + size + (size & 1);
   }
-  fail_unless_read();
+  if (input.file != nullptr) close_input_or_fail();
   return chunks;
 }
 
@@ -232,16 +240,22 @@ Layout build_output(const Chunk& data, std::int32_t head_cut, std::int32_t total
   const std::int64_t silence = total_size - header - samples;
   const auto sample_bytes = static_cast<std::size_t>(samples);
   const OutputPart sample_part =
-      input.regular ? OutputPart{nullptr, sample_bytes, input.file, first_sample}
+      input.regular ? OutputPart{nullptr, sample_bytes, nullptr, first_sample}  // the file is opened to save
                     : OutputPart{input_buffer + (samples > 0 ? first_sample : 0), sample_bytes};
   return {{output_buffer, static_cast<std::size_t>(header)},
           sample_part,
           {output_buffer + header + samples, static_cast<std::size_t>(silence)}};
 }
 
-void save_output_or_fail(const Layout& layout) {
+void save_output_or_fail(Layout layout) {
   const char* const read[] = {input_name.text};
-  switch (save_file(output_name.text, {layout.header, layout.samples, layout.silence}, {read, 1})) {
+  if (input.regular) {
+    open_input_file_or_fail();
+    layout.samples.source = input.file;
+  }
+  const SaveResult saved = save_file(output_name.text, {layout.header, layout.samples, layout.silence}, {read, 1});
+  if (input.regular) std::fclose(input.file);
+  switch (saved) {
     case SaveResult::Saved: return;
     case SaveResult::CannotOpen: fail_with_name(msg::kOpenError, output_name.text);
     case SaveResult::WriteFailed: fail(msg::kWriteFailed);
@@ -271,7 +285,6 @@ int main(int argc, char** argv) {
   std::printf(kTotalSizeLine, total_size);
 
   save_output_or_fail(build_output(chunks.data, head_cut, total_size));
-  std::fclose(input.file);
   std::printf(kOutputSizeLine, total_size);
   print_message(kDone);
   return 0;
