@@ -64,7 +64,8 @@ bool make_plain_layout(BmpImage& image) {
     return false;
   }
   const std::size_t rows = image.held > pixel_data_offset ? image.held - pixel_data_offset : 0;
-  std::memmove(image.bytes + kBmpHeaderSize, image.bytes + pixel_data_offset, rows);
+  // An offset past what the file filled leaves no rows (and no address to form).
+  if (rows > 0) std::memmove(image.bytes + kBmpHeaderSize, image.bytes + pixel_data_offset, rows);
   const std::size_t end = kBmpHeaderSize + rows;
   if (image.held > end) std::memset(image.bytes + end, 0, image.held - end);
   image.held = end;

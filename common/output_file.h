@@ -6,6 +6,7 @@
 // one of them.
 #pragma once
 
+#include <compare>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>

@@ -4,6 +4,7 @@
 #include <grp.h>
 #include <iconv.h>
 #include <poll.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -22,6 +23,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <sstream>
 
 #include <gtest/gtest.h>
@@ -308,6 +310,7 @@ std::string windows_unsupported(const Case& c) {
   if (c.run.file_size_limit > 0) return "a file-size limit";
   if (c.run.as_other_user || c.run.folder_mode != 0) return "POSIX users and permission bits";
   if (c.run.signal != 0) return "POSIX signals";
+  if (c.run.no_free_inodes) return "a file system of the tests' own";
   if (!c.run.fifo.name.empty() || !c.run.stdin_bytes.empty()) return "POSIX pipes by name";
   for (const auto* files : {&c.inputs, &c.outputs})
     for (const File& f : *files)
@@ -326,6 +329,23 @@ void give(const std::string& path, const File& f, const Case& c) {
     ASSERT_EQ(chown(path.c_str(), static_cast<uid_t>(owner), static_cast<gid_t>(group)), 0) << path;
   }
 }
+
+// A file system mounted over the case's folder, unmounted at the end.
+class FolderFileSystem {
+ public:
+  FolderFileSystem(const std::string& folder, int inodes) : folder_(folder) {
+    const std::string options = "size=1m,nr_inodes=" + std::to_string(inodes);
+    mounted_ = mount("tmpfs", folder.c_str(), "tmpfs", 0, options.c_str()) == 0;
+  }
+  ~FolderFileSystem() {
+    if (mounted_) umount2(folder_.c_str(), MNT_DETACH);
+  }
+  bool mounted() const { return mounted_; }
+
+ private:
+  std::string folder_;
+  bool mounted_;
+};
 
 bool gives_files_away(const Case& c) {
   for (const auto* files : {&c.inputs, &c.outputs})
@@ -346,6 +366,12 @@ void check_case(const std::string& tool, const Case& c) {
   const std::string refusal = windows_refusal(files, c.args);
   if (!refusal.empty()) GTEST_SKIP() << "Windows cannot hold " << refusal;
   TempDir dir;
+  std::unique_ptr<FolderFileSystem> full;
+  if (c.run.no_free_inodes) {
+    // One inode for the folder itself, one for each file of the case.
+    full = std::make_unique<FolderFileSystem>(dir.path(), 1 + c.inputs.size() + c.links.size());
+    if (!full->mounted()) GTEST_SKIP() << "cannot mount a file system here (not root?)";
+  }
   std::set<std::string> expected_names;
   for (const File& f : c.inputs) {
     dir.write(f.name, f.bytes);

@@ -62,6 +62,8 @@ struct RunOptions {
                                               // tests run as root; as the tests' own user otherwise
   std::vector<int> groups = {};               // the other user's supplementary groups
   unsigned folder_mode = 0;                   // permission bits of the folder (which then stays root's)
+  bool no_free_inodes = false;                // the folder is a file system without an inode to spare once
+                                              // the case's files are in it (needs root to mount it)
 };
 
 // One row of a tool's table: the command line, the files in its folder, and
