@@ -4,10 +4,11 @@
 # independent executables. For native GCC builds only: the fuzz build
 # (clang with sanitizers), the sanitizer build and the Windows cross build
 # leave them out.
-include(CheckPIESupported)
-check_pie_supported(LANGUAGES CXX)
-set(CMAKE_POSITION_INDEPENDENT_CODE ON)
-
-add_compile_options(-fstack-protector-strong
+#
+# PIE as -fPIE for every object, static libraries included, as GCC builds
+# them by default on Debian: CMake's POSITION_INDEPENDENT_CODE would compile
+# the static libraries with -fPIC, which costs fadeblend's blend loop about
+# a tenth of its time.
+add_compile_options(-fPIE -fstack-protector-strong
                     "$<$<NOT:$<CONFIG:Debug>>:-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=2>")
-add_link_options(-Wl,-z,relro,-z,now)
+add_link_options(-pie -Wl,-z,relro,-z,now)
