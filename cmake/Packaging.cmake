@@ -7,7 +7,7 @@ set(CPACK_PACKAGE_VERSION 0.90)
 set(CPACK_PACKAGE_VENDOR "Asset tools maintainers")
 set(CPACK_PACKAGE_CONTACT "Asset tools maintainers <assettools@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "small command-line programs for preparing game assets")
-set(CPACK_PACKAGE_DESCRIPTION_FILE ${PROJECT_SOURCE_DIR}/packaging/description.txt)
+set(CPACK_PACKAGE_DESCRIPTION_FILE ${PROJECT_SOURCE_DIR}/packaging/about.txt)
 
 if(WIN32)
   # One folder with the programs, AlertPane.exe beside them (stampmany.exe
