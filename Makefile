@@ -4,7 +4,7 @@ SANITIZE_BUILD ?= build-sanitize
 WINDOWS_BUILD ?= build-windows
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all build test test-real-tools test-sanitize windows windows-package test-windows demo bench fuzz install package gallery clean
+.PHONY: all build test test-real-tools test-sanitize windows windows-package test-windows demo bench fuzz install uninstall package lint-package gallery clean
 
 all: build
 
@@ -68,8 +68,19 @@ PREFIX ?= /usr/local
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
 
+# Removes what the last make install from this build put (the files of
+# $(BUILD)/install_files.txt) and the folders it created.
+uninstall:
+	cmake --build $(BUILD) --target uninstall
+
+# A Debian package in $(BUILD)/.
 package: build
 	cd $(BUILD) && cpack
+
+# The package checked by lintian: any error or warning fails; informational
+# and pedantic tags are shown.
+lint-package: package
+	lintian --display-info --pedantic --fail-on error,warning $(BUILD)/assettools_*.deb
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) $(WINDOWS_BUILD) build-fuzz demo-out fuzz-corpus

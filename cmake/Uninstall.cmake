@@ -1,0 +1,32 @@
+# make uninstall: removes the files of the last install from this build
+# folder (install_files.txt, the same list as install_manifest.txt, which
+# the package's staging install overwrites), then the folders that install created
+# (install_created_folders.txt) once they are empty, deepest first.
+# usage: cmake -DBUILD_DIR=<build folder> -P Uninstall.cmake
+set(manifest "${BUILD_DIR}/install_files.txt")
+set(record "${BUILD_DIR}/install_created_folders.txt")
+if(NOT EXISTS "${manifest}")
+  message(FATAL_ERROR "Nothing to uninstall: ${manifest} does not exist (make install writes it).")
+endif()
+file(STRINGS "${manifest}" files)
+foreach(file IN LISTS files)
+  if(EXISTS "${file}" OR IS_SYMLINK "${file}")
+    file(REMOVE "${file}")
+    message(STATUS "Removed: ${file}")
+  endif()
+endforeach()
+set(folders)
+if(EXISTS "${record}")
+  file(STRINGS "${record}" folders)
+  list(REVERSE folders)
+endif()
+foreach(folder IN LISTS folders)
+  if(IS_DIRECTORY "${folder}" AND NOT IS_SYMLINK "${folder}")
+    file(GLOB entries "${folder}/*" "${folder}/.*")
+    if(entries STREQUAL "")
+      file(REMOVE_RECURSE "${folder}")
+      message(STATUS "Removed folder: ${folder}")
+    endif()
+  endif()
+endforeach()
+file(REMOVE "${manifest}" "${record}")
