@@ -521,16 +521,20 @@ def main():
         if "vips" not in [t for t, _, _ in TOOLS]:
             print("skip vips: not installed")
 
-        # Every kind from every tool, at an odd and an even width.
-        for width, height in ((37, 23), (64, 48)):
-            im = pattern(width, height)
+        def each_tool_file(im, label, check):
+            """The picture as a PNG of every kind, turned into a BMP by
+            every tool, each file given to check."""
             for kind, make_png in KINDS:
-                png = os.path.join(src, f"{kind}_{width}x{height}.png")
+                png = os.path.join(src, f"{label}_{kind}.png")
                 make_png(im, png)
                 for tool, tag, make in TOOLS:
-                    out = convert(tool, make, png, os.path.join(src, f"{tag}_{kind}_{width}x{height}.bmp"))
+                    out = convert(tool, make, png, os.path.join(src, f"{tag}_{label}_{kind}.bmp"))
                     if out:
-                        checker.check_picture(f"{tool} {kind} {width}x{height}", out)
+                        check(f"{tool} {kind} {label}", out)
+
+        # Every kind from every tool, at an odd and an even width.
+        for width, height in ((37, 23), (64, 48)):
+            each_tool_file(pattern(width, height), f"{width}x{height}", checker.check_picture)
 
         # tagscan on each tool's file of a captioned picture.
         captioned = os.path.join(src, "t.bmp")
@@ -538,14 +542,7 @@ def main():
         shutil.copyfile(os.path.join(SHEETS, SHEET_NAMES[1]), os.path.join(src, SHEET_NAMES[1]))
         subprocess.run([os.path.join(bin_dir, "tagburn"), "t.bmp", "1"], cwd=src, check=True,
                        stdout=subprocess.DEVNULL)
-        im = pixels(os.path.join(src, "t.bm"))
-        for kind, make_png in KINDS:
-            png = os.path.join(src, f"captioned_{kind}.png")
-            make_png(im, png)
-            for tool, tag, make in TOOLS:
-                out = convert(tool, make, png, os.path.join(src, f"{tag}_captioned_{kind}.bmp"))
-                if out:
-                    checker.check_tagscan(f"{tool} {kind} captioned, tagscan", out)
+        each_tool_file(pixels(os.path.join(src, "t.bm")), "captioned", checker.check_tagscan)
 
         # The glyph sheets re-encoded by each tool (from the BMP itself).
         picture = checker.companions.background()
