@@ -41,8 +41,10 @@ unsigned char copy_piece[kCopyPieceSize];
 
 // How an output is written.
 enum class Route { Replace, InPlace };
-// What came of creating the temporary file.
+// What came of creating the temporary file, and of replacing the output
+// with it (Refused: the system refuses the replacement, not the writing).
 enum class Temporary { Created, NotAllowed, NoFolder, Failed };
+enum class Replaced { Yes, Refused, Failed };
 
 // Copies a file part from where the kernel copy stopped, block by block.
 bool copy_in_blocks(std::FILE* out, const OutputPart& part, std::size_t done) {
@@ -203,7 +205,6 @@ Temporary create_temporary(std::FILE*& file) {
   return Temporary::Failed;
 }
 
-enum class Replaced { Yes, Refused, Failed };
 // rename does not replace an existing file on Windows.
 Replaced replace_target() {
   if (MoveFileExA(temporary_name, target_name, MOVEFILE_REPLACE_EXISTING)) {
@@ -326,7 +327,6 @@ Temporary create_temporary(std::FILE*& file) {
   return Temporary::Failed;
 }
 
-enum class Replaced { Yes, Refused, Failed };
 Replaced replace_target() {
   block_signals(true);
   const bool renamed = std::rename(temporary_name, target_name) == 0;
