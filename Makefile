@@ -1,4 +1,5 @@
-# Front door to the CMake build. Binaries land in build/bin/.
+# Front door to the CMake build. Binaries land in build/bin/. Only the
+# test targets build the tests (and need GoogleTest).
 BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
 WINDOWS_BUILD ?= build-windows
@@ -13,6 +14,7 @@ build:
 	cmake --build $(BUILD) -j $(JOBS)
 
 test: build
+	cmake --build $(BUILD) --target tests -j $(JOBS)
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 # The programs on files made by ImageMagick, ffmpeg and Pillow (libvips too
@@ -24,12 +26,12 @@ test-real-tools: build
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize:
 	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DSANITIZE=ON
-	cmake --build $(SANITIZE_BUILD) -j $(JOBS)
+	cmake --build $(SANITIZE_BUILD) --target all tests -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
 	  ctest --test-dir $(SANITIZE_BUILD) --output-on-failure -j $(JOBS)
 
 # The programs for 64-bit Windows, cross-built with mingw-w64 into
-# build-windows/bin/*.exe, with their unit test programs.
+# build-windows/bin/*.exe.
 windows:
 	cmake -S . -B $(WINDOWS_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
 	cmake --build $(WINDOWS_BUILD) -j $(JOBS)
@@ -41,6 +43,8 @@ windows-package: windows
 # The Windows build's unit tests, and the end-to-end tables against its
 # programs, under wine (needs wine and a ja_JP.UTF-8 locale).
 test-windows: build windows
+	cmake --build $(BUILD) --target tests -j $(JOBS)
+	cmake --build $(WINDOWS_BUILD) --target tests -j $(JOBS)
 	sh tests/run_under_wine.sh $(BUILD) $(WINDOWS_BUILD) $(JOBS)
 
 # Runs every tool on the samples into demo-out/ (git-ignored).
