@@ -95,39 +95,39 @@ std::size_t pixel_offset(std::int32_t width, std::int32_t height, std::int32_t x
          3 * static_cast<std::size_t>(x);
 }
 
-const char* load_bmp(const FileName& name, BmpImage& image) {
-  if (!load_image(name.text, image)) return msg::kReadError;
-  if (!has_bmp_signature(image)) return msg::kNotBmp;
-  if (!make_plain_layout(image)) return msg::kNotPlainBmp;
+const Message* load_bmp(const FileName& name, BmpImage& image) {
+  if (!load_image(name.text, image)) return &msg::kReadError;
+  if (!has_bmp_signature(image)) return &msg::kNotBmp;
+  if (!make_plain_layout(image)) return &msg::kNotPlainBmp;
   return nullptr;
 }
 
-const char* check_readable(const FileName& name) {
+const Message* check_readable(const FileName& name) {
   // Without opening it: a named pipe opened and closed here would lose its
   // writer, and the load after it would wait forever.
 #if defined(_WIN32)
-  return _access(name.text, 4) == 0 ? nullptr : msg::kReadError;
+  return _access(name.text, 4) == 0 ? nullptr : &msg::kReadError;
 #else
-  return access(name.text, R_OK) == 0 ? nullptr : msg::kReadError;
+  return access(name.text, R_OK) == 0 ? nullptr : &msg::kReadError;
 #endif
 }
 
-const char* check_fits_buffer(const BmpImage& image) {
-  return fits_buffer(image_width(image), image_height(image)) ? nullptr : msg::kImageSizeAbnormal;
+const Message* check_fits_buffer(const BmpImage& image) {
+  return fits_buffer(image_width(image), image_height(image)) ? nullptr : &msg::kImageSizeAbnormal;
 }
 
-const char* save_image(const FileName& name, const BmpImage& image, const ReadFiles& reads) {
+const Message* save_image(const FileName& name, const BmpImage& image, const ReadFiles& reads) {
   const auto length = static_cast<std::size_t>(image_length(image_width(image), image_height(image)));
   unsigned char header[kBmpHeaderSize];
   std::memcpy(header, image.bytes, kBmpHeaderSize);
   write_le32(header + kFileSizeField, static_cast<std::int64_t>(length));
   switch (save_file(name.text, {{header, kBmpHeaderSize}, {image.bytes + kBmpHeaderSize, length - kBmpHeaderSize}}, reads)) {
     case SaveResult::Saved: return nullptr;
-    case SaveResult::CannotOpen: return msg::kOpenError;
-    case SaveResult::WriteFailed: return msg::kWriteFailed;
-    case SaveResult::SameAsInput: return msg::kOutputIsInput;
+    case SaveResult::CannotOpen: return &msg::kOpenError;
+    case SaveResult::WriteFailed: return &msg::kWriteFailed;
+    case SaveResult::SameAsInput: return &msg::kOutputIsInput;
   }
-  return msg::kWriteFailed;
+  return &msg::kWriteFailed;
 }
 
 void load_bmp_or_fail(const FileName& name, BmpImage& image) { fail_on(load_bmp(name, image), name.text); }

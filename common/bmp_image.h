@@ -65,20 +65,20 @@ std::size_t pixel_offset(std::int32_t width, std::int32_t height, std::int32_t x
 // does that and ends the run (see fail_on).
 // Load, signature and layout: "ファイルリードエラー", "BMPデータではありません"
 // or "24ビット非圧縮BMPではありません".
-const char* load_bmp(const FileName& name, BmpImage& image);
+const Message* load_bmp(const FileName& name, BmpImage& image);
 void load_bmp_or_fail(const FileName& name, BmpImage& image);
 // Existence check: the file exists and may be read, "ファイルリードエラー"
 // otherwise. The file is not opened.
-const char* check_readable(const FileName& name);
+const Message* check_readable(const FileName& name);
 void check_readable_or_fail(const FileName& name);
 // "画像サイズが異常です" unless the picture in the buffer fits it.
-const char* check_fits_buffer(const BmpImage& image);
+const Message* check_fits_buffer(const BmpImage& image);
 void check_fits_buffer_or_fail(const BmpImage& image, const char* name);
 // Writes the picture's image length (see save_file), its file-size field
 // (bytes 2-5) set to that length: "ファイルオープンエラー",
 // "ファイルの書き込みに失敗しました", or "出力ファイルが入力ファイルと同じです"
 // when it would be written in place over one of the files the run reads.
-const char* save_image(const FileName& name, const BmpImage& image, const ReadFiles& reads);
+const Message* save_image(const FileName& name, const BmpImage& image, const ReadFiles& reads);
 void save_image_or_fail(const FileName& name, const BmpImage& image, const ReadFiles& reads);
 
 // "出力ファイルが入力ファイルと同じです" with the output's name when the output

@@ -8,6 +8,8 @@
 #include "messages.h"
 
 namespace {
+constexpr Message kNameLine = MESSAGE("%s\n");
+
 FailureEpilogue failure_epilogue = nullptr;
 std::jmp_buf* run_end_jump = nullptr;
 
@@ -31,25 +33,49 @@ void start_run() {
   if (!output_checked_at_exit) output_checked_at_exit = std::atexit(check_standard_output) == 0;
 }
 
-// Messages are printf formats by design (a stored "%%" prints as "%"); they
-// are constants of the program, never text from outside.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-security"
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
-void print_message(const char* message) { std::printf(message); }
+namespace {
+void put(const char* bytes, std::size_t length) { std::fwrite(bytes, 1, length, stdout); }
 
-void print_message_and_name(const char* message, const char* name) {
-  std::printf(message);
-  std::printf("%s\n", name);
+// The format with its value in place of its %s or %d, and % for %%.
+void print_format(const char* format, const char* value) {
+  const char* run = format;
+  const char* p = format;
+  for (; *p != '\0'; ++p) {
+    if (*p != '%') continue;
+    put(run, static_cast<std::size_t>(p - run));
+    ++p;
+    if (*p == '%') {
+      put("%", 1);
+    } else {
+      put(value, std::strlen(value));
+    }
+    run = p + 1;
+  }
+  put(run, static_cast<std::size_t>(p - run));
+}
+}  // namespace
+
+void print_message(const Message& message) { print_format(message.cp932, ""); }
+
+void print_message_and_name(const Message& message, const char* name) {
+  print_message(message);
+  print_argument(kNameLine, name);
 }
 
-void print_argument(const char* message, const char* text) { std::printf(message, text); }
+void print_argument(const Message& message, const char* text) { print_format(message.cp932, text); }
 
-void fail_number(const char* message, int number) {
-  std::printf(message, number);
+void print_number(const Message& message, int number) {
+  char digits[24];
+  std::snprintf(digits, sizeof digits, "%d", number);
+  print_format(message.cp932, digits);
+}
+
+void print_text(const char* text, std::size_t length) { put(text, length); }
+
+void fail_number(const Message& message, int number) {
+  print_number(message, number);
   end_failed_run();
 }
-#pragma GCC diagnostic pop
 
 void end_run(int status) {
   if (run_end_jump != nullptr) std::longjmp(*run_end_jump, status + 1);
@@ -60,27 +86,27 @@ void set_run_end_jump(std::jmp_buf* jump) { run_end_jump = jump; }
 
 void set_failure_epilogue(FailureEpilogue epilogue) { failure_epilogue = epilogue; }
 
-void fail(const char* message) {
+void fail(const Message& message) {
   print_message(message);
   end_failed_run();
 }
 
-void fail_with_name(const char* message, const char* name) {
+void fail_with_name(const Message& message, const char* name) {
   print_message_and_name(message, name);
   end_failed_run();
 }
 
-void fail_on(const char* failure, const char* name) {
-  if (failure != nullptr) fail_with_name(failure, name);
+void fail_on(const Message* failure, const char* name) {
+  if (failure != nullptr) fail_with_name(*failure, name);
 }
 
-void fail_argument(const char* message, const char* text) {
+void fail_argument(const Message& message, const char* text) {
   print_argument(message, text);
   end_failed_run();
 }
 
-void usage_exit(std::initializer_list<const char*> lines) {
-  for (const char* line : lines) print_message(line);
+void usage_exit(std::initializer_list<Message> lines) {
+  for (const Message& line : lines) print_message(line);
   end_run(1);
 }
 
@@ -95,7 +121,7 @@ bool parse_numeric_argument(const char* text, std::int32_t& value) {
   return true;
 }
 
-std::int32_t numeric_argument_or_fail(const char* text, const char* message) {
+std::int32_t numeric_argument_or_fail(const char* text, const Message& message) {
   std::int32_t value = 0;
   if (!parse_numeric_argument(text, value)) fail_argument(message, text);
   return value;

@@ -39,6 +39,34 @@ struct FileName {
   char text[kFileNameCapacity];
 };
 
+// A message of the tools, in both of the forms it is shown in: the code
+// page 932 bytes that pipes, files and most terminals get, and the same
+// text in UTF-8 for a UTF-8 terminal. Each is a format with at most one
+// value: %s (an argument text or a file name, shown as given) or %d (a
+// number); %% is a percent sign. Made by MESSAGE from one literal, which
+// the build compiles twice: as code page 932 bytes and, as a u8 literal,
+// in UTF-8.
+struct Message {
+  const char* cp932;
+  const char8_t* utf8;
+};
+
+// Refuses to compile a message whose format holds a conversion the print
+// functions do not read. (Both forms come from one literal, so checking
+// one checks both.)
+consteval Message checked_message(Message message) {
+  int values = 0;
+  for (const char* p = message.cp932; *p != '\0'; ++p) {
+    if (*p != '%') continue;
+    ++p;
+    if (*p == '%') continue;
+    if ((*p != 's' && *p != 'd') || ++values > 1) throw "a message may hold one %s or %d, and any %%";
+  }
+  return message;
+}
+
+#define MESSAGE(text) (checked_message(Message{text, u8##text}))
+
 // The first step of every program. An over-limit write (a file-size limit)
 // then fails like any other write instead of ending the program without a
 // word, and standard output is flushed and checked when the process ends:
@@ -46,12 +74,16 @@ struct FileName {
 // too.
 void start_run();
 
-// Prints a message; the message is a printf format.
-void print_message(const char* message);
+// Prints a message.
+void print_message(const Message& message);
 // Prints a message, then the name on a line of its own.
-void print_message_and_name(const char* message, const char* name);
-// Prints a message whose one %s shows the argument text.
-void print_argument(const char* message, const char* text);
+void print_message_and_name(const Message& message, const char* name);
+// Prints a message whose %s shows the argument text.
+void print_argument(const Message& message, const char* text);
+// Prints a message whose %d shows the number.
+void print_number(const Message& message, int number);
+// Prints text from outside the program (a line of a list) as it is.
+void print_text(const char* text, std::size_t length);
 
 // The one way a run ends early: with the status, through exit. A driver
 // that runs a program in process (the fuzz targets) sets a jump point, and
@@ -66,23 +98,23 @@ using FailureEpilogue = void (*)();
 void set_failure_epilogue(FailureEpilogue epilogue);
 
 // The failure exits: print, run the epilogue, end with status 1.
-[[noreturn]] void fail(const char* message);
-[[noreturn]] void fail_with_name(const char* message, const char* name);
+[[noreturn]] void fail(const Message& message);
+[[noreturn]] void fail_with_name(const Message& message, const char* name);
 // fail_with_name when there is a failure (a message), else nothing.
-void fail_on(const char* failure, const char* name);
-// The message is a format with one %s, which shows the argument text.
-[[noreturn]] void fail_argument(const char* message, const char* text);
-// The message is a format with one %d, which shows the number.
-[[noreturn]] void fail_number(const char* message, int number);
-// Banner and usage lines (each a format), then status 1.
-[[noreturn]] void usage_exit(std::initializer_list<const char*> lines);
+void fail_on(const Message* failure, const char* name);
+// The message shows the argument text.
+[[noreturn]] void fail_argument(const Message& message, const char* text);
+// The message shows the number.
+[[noreturn]] void fail_number(const Message& message, int number);
+// Banner and usage lines, then status 1.
+[[noreturn]] void usage_exit(std::initializer_list<Message> lines);
 
 // The numeric argument rule: ASCII digits only, the empty text reads as 0,
 // and the value must lie in 0..2,147,483,647 (larger texts are refused,
 // never wrapped). Returns false on rejection.
 bool parse_numeric_argument(const char* text, std::int32_t& value);
 // The same rule; a rejected text ends the run with the given message.
-std::int32_t numeric_argument_or_fail(const char* text, const char* message);
+std::int32_t numeric_argument_or_fail(const char* text, const Message& message);
 
 // Exact byte comparison, as typed: no case folding, no path rules.
 bool same_name(const char* a, const char* b);

@@ -1,34 +1,36 @@
-// Texts that several tools print. Written in UTF-8 here; the build turns
-// every literal into Shift-JIS bytes. Each text is a printf format.
+// Texts that several tools print, each a Message (console.h): written in
+// UTF-8 here and compiled into both of its forms.
 #pragma once
+
+#include "console.h"
 
 namespace msg {
 
-inline constexpr const char kReadError[] = "ファイルリードエラー\n";
-inline constexpr const char kNotBmp[] = "BMPデータではありません\n";
-inline constexpr const char kNotPlainBmp[] = "24ビット非圧縮BMPではありません\n";
-inline constexpr const char kOpenError[] = "ファイルオープンエラー\n";
-inline constexpr const char kWriteFailed[] = "ファイルの書き込みに失敗しました\n";
-inline constexpr const char kImageSizeAbnormal[] = "画像サイズが異常です\n";
-inline constexpr const char kOutputIsInput[] = "出力ファイルが入力ファイルと同じです\n";
-inline constexpr const char kNameTooLong[] = "ファイル名が長すぎます\n";
+inline constexpr Message kReadError = MESSAGE("ファイルリードエラー\n");
+inline constexpr Message kNotBmp = MESSAGE("BMPデータではありません\n");
+inline constexpr Message kNotPlainBmp = MESSAGE("24ビット非圧縮BMPではありません\n");
+inline constexpr Message kOpenError = MESSAGE("ファイルオープンエラー\n");
+inline constexpr Message kWriteFailed = MESSAGE("ファイルの書き込みに失敗しました\n");
+inline constexpr Message kImageSizeAbnormal = MESSAGE("画像サイズが異常です\n");
+inline constexpr Message kOutputIsInput = MESSAGE("出力ファイルが入力ファイルと同じです\n");
+inline constexpr Message kNameTooLong = MESSAGE("ファイル名が長すぎます\n");
 
-inline constexpr const char kXInvalid[] = "Xが異常です[%s]\n";
-inline constexpr const char kYInvalid[] = "Yが異常です[%s]\n";
+inline constexpr Message kXInvalid = MESSAGE("Xが異常です[%s]\n");
+inline constexpr Message kYInvalid = MESSAGE("Yが異常です[%s]\n");
 
-inline constexpr const char kBackgroundIsOutput[] = "[背景ファイル名] と [出力ファイル名] が同じです\n";
-inline constexpr const char kSpriteIsOutput[] = "[キャラファイル名] と [出力ファイル名] が同じです\n";
-inline constexpr const char kAlphaIsOutput[] = "[アルファファイル名] と [出力ファイル名] が同じです\n";
+inline constexpr Message kBackgroundIsOutput = MESSAGE("[背景ファイル名] と [出力ファイル名] が同じです\n");
+inline constexpr Message kSpriteIsOutput = MESSAGE("[キャラファイル名] と [出力ファイル名] が同じです\n");
+inline constexpr Message kAlphaIsOutput = MESSAGE("[アルファファイル名] と [出力ファイル名] が同じです\n");
 
-inline constexpr const char kSpriteAlphaWidthsDiffer[] = "キャラとアルファの幅が違います\n";
-inline constexpr const char kSpriteAlphaHeightsDiffer[] = "キャラとアルファの高さが違います\n";
-inline constexpr const char kSticksOutSideways[] = "横がはみ出ます\n";
-inline constexpr const char kSticksOutVertically[] = "縦がはみ出ます\n";
+inline constexpr Message kSpriteAlphaWidthsDiffer = MESSAGE("キャラとアルファの幅が違います\n");
+inline constexpr Message kSpriteAlphaHeightsDiffer = MESSAGE("キャラとアルファの高さが違います\n");
+inline constexpr Message kSticksOutSideways = MESSAGE("横がはみ出ます\n");
+inline constexpr Message kSticksOutVertically = MESSAGE("縦がはみ出ます\n");
 
-inline constexpr const char kCompositeDone[] = "合成完了:[%s]\n";
+inline constexpr Message kCompositeDone = MESSAGE("合成完了:[%s]\n");
 
 // Captions (tagburn, tagscan).
-inline constexpr const char kModeInvalid[] = "モードは[1(minimini) or 2(mini) or 3(big)]で指定して下さい[%s]\n";
-inline constexpr const char kSheetAbnormal[] = "フォントデータが異常です\n";
+inline constexpr Message kModeInvalid = MESSAGE("モードは[1(minimini) or 2(mini) or 3(big)]で指定して下さい[%s]\n");
+inline constexpr Message kSheetAbnormal = MESSAGE("フォントデータが異常です\n");
 
 }  // namespace msg

@@ -1,5 +1,7 @@
 #include "text_file.h"
 
+#include "console.h"
+
 namespace {
 constexpr int kEnd = -1;
 
@@ -87,4 +89,4 @@ bool text_file_failed(const TextFile& text) { return text.failed; }
 
 bool text_file_too_large(const TextFile& text) { return text.too_large; }
 
-void print_text_line(const TextLine& line) { std::fwrite(line.text, 1, line.length, stdout); }
+void print_text_line(const TextLine& line) { print_text(line.text, line.length); }

@@ -97,5 +97,5 @@ void blend_files(const BlendRequest& request) {
   set_file_name(output_name, request.output);
   const char* const read[] = {request.background, request.sprite, request.alpha};
   save_image_or_fail(output_name, output_image, {read, 3});
-  std::printf(msg::kCompositeDone, request.output);
+  print_argument(msg::kCompositeDone, request.output);
 }

@@ -20,8 +20,8 @@ std::string bytes_of(const char* text) {
 
 TEST(Messages, AreShiftJisBytes) {
   // Fixed against code page 932 tables, not against the compiler.
-  EXPECT_EQ(bytes_of(msg::kReadError), "837483408343838b838a815b836883478389815b0a");
-  EXPECT_EQ(bytes_of(msg::kNotBmp), "424d508366815b835e82c582cd82a082e882dc82b982f10a");
+  EXPECT_EQ(bytes_of(msg::kReadError.cp932), "837483408343838b838a815b836883478389815b0a");
+  EXPECT_EQ(bytes_of(msg::kNotBmp.cp932), "424d508366815b835e82c582cd82a082e882dc82b982f10a");
   EXPECT_EQ(bytes_of("　（）‐"), "81408169816a815d");
 }
 

@@ -5,11 +5,11 @@
 #include "messages.h"
 
 namespace {
-constexpr const char kBanner[] = "画像合成アルファ対応（透過率対応） fadeblend Version 0.90\n";
-constexpr const char kUsage[] =
+constexpr Message kBanner = MESSAGE("画像合成アルファ対応（透過率対応） fadeblend Version 0.90\n");
+constexpr Message kUsage = MESSAGE(
     "使い方:fadeblend [背景ファイル名] [キャラファイル名] [アルファファイル名] [出力ファイル名] [X] [Y] "
-    "[透過率(%%)]\n";
-constexpr const char kRatioInvalid[] = "透過率は[0‐100]で指定して下さい[%s]\n";
+    "[透過率(%%)]\n");
+constexpr Message kRatioInvalid = MESSAGE("透過率は[0‐100]で指定して下さい[%s]\n");
 }  // namespace
 
 int main(int argc, char** argv) {

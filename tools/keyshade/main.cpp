@@ -9,15 +9,15 @@
 #include "console.h"
 
 namespace {
-constexpr const char kBanner[] = "鍵盤に色を着ける keyshade Version 0.90\n";
-constexpr const char kUsageHeading[] = "使い方\n";
-constexpr const char kUsage[] =
+constexpr Message kBanner = MESSAGE("鍵盤に色を着ける keyshade Version 0.90\n");
+constexpr Message kUsageHeading = MESSAGE("使い方\n");
+constexpr Message kUsage = MESSAGE(
     "　keyshade [鍵盤ファイル名] [基準点X] [基準点Y] [マップ(ooRo...60文字以上)] "
-    "（出力ファイル名は[入力ファイル名.bm]）\n";
-constexpr const char kXInvalid[] = "基準点Xが異常です[%s]\n";
-constexpr const char kYInvalid[] = "基準点Yが異常です[%s]\n";
-constexpr const char kMapTooShort[] = "マップが60文字以上ではありません - [%d]文字\n";
-constexpr const char kMapLetterInvalid[] = "マップに非対応が含まれます（対応文字[oRGB]） - [%s]\n";
+    "（出力ファイル名は[入力ファイル名.bm]）\n");
+constexpr Message kXInvalid = MESSAGE("基準点Xが異常です[%s]\n");
+constexpr Message kYInvalid = MESSAGE("基準点Yが異常です[%s]\n");
+constexpr Message kMapTooShort = MESSAGE("マップが60文字以上ではありません - [%d]文字\n");
+constexpr Message kMapLetterInvalid = MESSAGE("マップに非対応が含まれます（対応文字[oRGB]） - [%s]\n");
 
 constexpr std::size_t kMinimumMapLength = 60;  // five octaves
 constexpr std::int64_t kOctavePitch = 98;      // pixels from one octave's origin to the next

@@ -5,9 +5,9 @@
 #include "messages.h"
 
 namespace {
-constexpr const char kBanner[] = "画像合成アルファ対応 maskblend Version 0.90\n";
-constexpr const char kUsage[] =
-    "使い方:maskblend [背景ファイル名] [キャラファイル名] [アルファファイル名] [出力ファイル名] [X] [Y]\n";
+constexpr Message kBanner = MESSAGE("画像合成アルファ対応 maskblend Version 0.90\n");
+constexpr Message kUsage = MESSAGE(
+    "使い方:maskblend [背景ファイル名] [キャラファイル名] [アルファファイル名] [出力ファイル名] [X] [Y]\n");
 }  // namespace
 
 int main(int argc, char** argv) {

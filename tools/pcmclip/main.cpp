@@ -19,29 +19,29 @@
 #endif
 
 namespace {
-constexpr const char kBanner[] = "音楽データトリミング pcmclip Version 0.90\n";
-constexpr const char kUsageTitle[] = "使い方\n";
-constexpr const char kUsage[] =
+constexpr Message kBanner = MESSAGE("音楽データトリミング pcmclip Version 0.90\n");
+constexpr Message kUsageTitle = MESSAGE("使い方\n");
+constexpr Message kUsage = MESSAGE(
     "　ファイルモード: pcmclip [入力ファイル名] [カットする頭のバイト数] [全体のファイルサイズ]  "
-    "（出力ファイル名は[入力ファイル名.wa]）\n";
-constexpr const char kInputNameLine[] = "入力ファイル名:%s\n";
-constexpr const char kOutputNameLine[] = "出力ファイル名:%s\n";
-constexpr const char kHeadCutInvalid[] = "[カットする頭のバイト数]の指定が異常です[%s]\n";
-constexpr const char kTotalSizeInvalid[] = "[全体のファイルサイズ]の指定が異常です[%s]\n";
-constexpr const char kInputTooLarge[] = "入力データがバッファサイズ(%d バイト)を超えています\n";
-constexpr const char kNotWave[] = "WAVEデータではありません\n";
-constexpr const char kNotRiff[] = "RIFFデータではありません\n";
-constexpr const char kNot44100[] = "44.1KHzではありません\n";
-constexpr const char kNot16Bit[] = "１６ビットデータではありません\n";
-constexpr const char kNotStereo[] = "ステレオではありません\n";
-constexpr const char kNoFormatChunk[] = "fmtチャンクがありません\n";
-constexpr const char kNotPcm[] = "リニアPCMではありません\n";
-constexpr const char kNoDataChunk[] = "dataチャンクがありません\n";
-constexpr const char kInputSizeLine[] = "入力データサイズ:%d　バイト\n";
-constexpr const char kHeadCutLine[] = "カットする頭のバイト数:%d バイト\n";
-constexpr const char kTotalSizeLine[] = "全体のファイルサイズ:%d バイト\n";
-constexpr const char kOutputSizeLine[] = "出力データサイズ:%d　バイト\n";
-constexpr const char kDone[] = "トリミング完了\n";
+    "（出力ファイル名は[入力ファイル名.wa]）\n");
+constexpr Message kInputNameLine = MESSAGE("入力ファイル名:%s\n");
+constexpr Message kOutputNameLine = MESSAGE("出力ファイル名:%s\n");
+constexpr Message kHeadCutInvalid = MESSAGE("[カットする頭のバイト数]の指定が異常です[%s]\n");
+constexpr Message kTotalSizeInvalid = MESSAGE("[全体のファイルサイズ]の指定が異常です[%s]\n");
+constexpr Message kInputTooLarge = MESSAGE("入力データがバッファサイズ(%d バイト)を超えています\n");
+constexpr Message kNotWave = MESSAGE("WAVEデータではありません\n");
+constexpr Message kNotRiff = MESSAGE("RIFFデータではありません\n");
+constexpr Message kNot44100 = MESSAGE("44.1KHzではありません\n");
+constexpr Message kNot16Bit = MESSAGE("１６ビットデータではありません\n");
+constexpr Message kNotStereo = MESSAGE("ステレオではありません\n");
+constexpr Message kNoFormatChunk = MESSAGE("fmtチャンクがありません\n");
+constexpr Message kNotPcm = MESSAGE("リニアPCMではありません\n");
+constexpr Message kNoDataChunk = MESSAGE("dataチャンクがありません\n");
+constexpr Message kInputSizeLine = MESSAGE("入力データサイズ:%d　バイト\n");
+constexpr Message kHeadCutLine = MESSAGE("カットする頭のバイト数:%d バイト\n");
+constexpr Message kTotalSizeLine = MESSAGE("全体のファイルサイズ:%d バイト\n");
+constexpr Message kOutputSizeLine = MESSAGE("出力データサイズ:%d　バイト\n");
+constexpr Message kDone = MESSAGE("トリミング完了\n");
 
 constexpr std::int32_t kBufferCapacity = 104857600;  // 0x6400000, 100 MiB
 constexpr std::int64_t kHeaderSize = 44;             // of the output
@@ -148,7 +148,7 @@ void open_input_or_fail() {
     beyond = input.held == kBufferCapacity && std::fgetc(input.file) != EOF;
     close_input_or_fail();
   }
-  if (beyond) std::printf(kInputTooLarge, kBufferCapacity);
+  if (beyond) print_number(kInputTooLarge, kBufferCapacity);
 }
 
 // Fields of the input, by their place in the file; bytes after the end of
@@ -269,8 +269,8 @@ int main(int argc, char** argv) {
   if (argc - 1 < 3) usage_exit({kBanner, kUsageTitle, kUsage});
   set_file_name(input_name, argv[1]);
   derive_output_name(output_name, argv[1], LineCut::Keep);
-  std::printf(kInputNameLine, input_name.text);
-  std::printf(kOutputNameLine, output_name.text);
+  print_argument(kInputNameLine, input_name.text);
+  print_argument(kOutputNameLine, output_name.text);
 
   const std::int32_t head_cut = numeric_argument_or_fail(argv[2], kHeadCutInvalid);
   const std::int32_t total_size = numeric_argument_or_fail(argv[3], kTotalSizeInvalid);
@@ -280,12 +280,12 @@ int main(int argc, char** argv) {
   open_input_or_fail();
   const Chunks chunks = find_chunks();
   check_header_or_fail(chunks);
-  std::printf(kInputSizeLine, static_cast<int>(input.size));
-  std::printf(kHeadCutLine, head_cut);
-  std::printf(kTotalSizeLine, total_size);
+  print_number(kInputSizeLine, static_cast<int>(input.size));
+  print_number(kHeadCutLine, head_cut);
+  print_number(kTotalSizeLine, total_size);
 
   save_output_or_fail(build_output(chunks.data, head_cut, total_size));
-  std::printf(kOutputSizeLine, total_size);
+  print_number(kOutputSizeLine, total_size);
   print_message(kDone);
   return 0;
 }

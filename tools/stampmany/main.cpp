@@ -12,12 +12,12 @@
 #include "messages.h"
 
 namespace {
-constexpr const char kBanner[] = "画像合成ベタ対応（複数合成版） stampmany Version 0.90\n";
-constexpr const char kUsage[] =
-    "使い方:stampmany [背景ファイル名] [出力ファイル名] ([キャラファイル名] [X] [Y])…繰り返し…\n";
-constexpr const char kCountInvalid[] = "引数は２＋３の倍数にして下さい\n";
-constexpr const char kClosingLine[] = "エラー終了しました\n";
-constexpr const char kAlertHeading[] = "エラー";
+constexpr Message kBanner = MESSAGE("画像合成ベタ対応（複数合成版） stampmany Version 0.90\n");
+constexpr Message kUsage = MESSAGE(
+    "使い方:stampmany [背景ファイル名] [出力ファイル名] ([キャラファイル名] [X] [Y])…繰り返し…\n");
+constexpr Message kCountInvalid = MESSAGE("引数は２＋３の倍数にして下さい\n");
+constexpr Message kClosingLine = MESSAGE("エラー終了しました\n");
+constexpr Message kAlertHeading = MESSAGE("エラー");
 
 // The background is loaded straight into the output buffer: it is read
 // whole before anything is pasted, and the pastes never read it back.
@@ -31,8 +31,8 @@ FileName sprite_name;
 // with the closing line.
 enum class Stage { Background, Sprite, Output };
 
-std::string_view without_line_end(const char* message) {
-  std::string_view text = message;
+std::string_view without_line_end(const Message& message) {
+  std::string_view text = message.cp932;
   if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
   return text;
 }
@@ -48,19 +48,19 @@ std::string_view without_line_end(const char* message) {
 // The failures that AlertPane shows too: a failure about a file with the
 // message as heading and the name as detail, the others with the heading
 // "エラー" and the message.
-void alert_on(Stage stage, const char* failure, const char* name) {
+void alert_on(Stage stage, const Message* failure, const char* name) {
   if (failure == nullptr) return;
-  print_message_and_name(failure, name);
-  end_failed_run(stage, without_line_end(failure), name);
+  print_message_and_name(*failure, name);
+  end_failed_run(stage, without_line_end(*failure), name);
 }
 
-[[noreturn]] void fail_alerted(Stage stage, const char* message) {
+[[noreturn]] void fail_alerted(Stage stage, const Message& message) {
   print_message(message);
-  end_failed_run(stage, kAlertHeading, without_line_end(message));
+  end_failed_run(stage, without_line_end(kAlertHeading), without_line_end(message));
 }
 
 // A sprite's X or Y, by the numeric argument rule; not shown in AlertPane.
-std::int32_t sprite_position_or_fail(const char* text, const char* message) {
+std::int32_t sprite_position_or_fail(const char* text, const Message& message) {
   std::int32_t value = 0;
   if (parse_numeric_argument(text, value)) return value;
   print_argument(message, text);
@@ -119,6 +119,6 @@ int main(int argc, char** argv) {
 
   // The background may be the output: it was read whole before.
   alert_on(Stage::Output, save_image(output_name, output_image, {argv + 3, sprites, 3}), output_name.text);
-  std::printf(msg::kCompositeDone, output_name.text);
+  print_argument(msg::kCompositeDone, output_name.text);
   return 0;
 }

@@ -9,12 +9,12 @@
 #include "messages.h"
 
 namespace {
-constexpr const char kBanner[] = "画像にファイル名を埋め込む tagburn Version 0.90\n";
-constexpr const char kUsage[] =
+constexpr Message kBanner = MESSAGE("画像にファイル名を埋め込む tagburn Version 0.90\n");
+constexpr Message kUsage = MESSAGE(
     "使い方:tagburn [入力ファイル名] [モード(1:minimini ～ 3：big)] （出力ファイル名は[入力ファイル名.bm]） "
-    "※要フォントデータ\n";
-constexpr const char kUnsupportedCharacter[] = "警告:対応していない文字があります\n";
-constexpr const char kInserted[] = "挿入完了:[%s]\n";
+    "※要フォントデータ\n");
+constexpr Message kUnsupportedCharacter = MESSAGE("警告:対応していない文字があります\n");
+constexpr Message kInserted = MESSAGE("挿入完了:[%s]\n");
 
 BmpImage sheet;
 BmpImage picture;
@@ -53,6 +53,6 @@ int main(int argc, char** argv) {
   check_not_same_file_or_fail(output_name, mode.sheet_name);
   const char* const read[] = {input_name.text, mode.sheet_name};
   save_image_or_fail(output_name, picture, {read, 2});
-  std::printf(kInserted, argv[1]);
+  print_argument(kInserted, argv[1]);
   return 0;
 }

@@ -8,13 +8,14 @@
 #include "messages.h"
 
 namespace {
-constexpr const char kBanner[] = "画像からファイル名を読み出す tagscan Version 0.90\n";
-constexpr const char kUsage[] =
+constexpr Message kBanner = MESSAGE("画像からファイル名を読み出す tagscan Version 0.90\n");
+constexpr Message kUsage = MESSAGE(
     "使い方:tagscan [入力ファイル名] [モード(1:minimini ～ 3：big)] [OfsX] [OfsY] （標準出力に出力） "
-    "※要フォントデータ\n";
-constexpr const char kOfsXInvalid[] = "OfsXが異常です[%s]\n";
-constexpr const char kOfsYInvalid[] = "OfsYが異常です[%s]\n";
-constexpr const char kNoCharacter[] = "ERROR:文字が見つかりません[%s]\n";
+    "※要フォントデータ\n");
+constexpr Message kOfsXInvalid = MESSAGE("OfsXが異常です[%s]\n");
+constexpr Message kOfsYInvalid = MESSAGE("OfsYが異常です[%s]\n");
+constexpr Message kResultLine = MESSAGE("%s\n");
+constexpr Message kNoCharacter = MESSAGE("ERROR:文字が見つかりません[%s]\n");
 
 // Recognised characters and their terminating zero; reading stops when it is full.
 constexpr int kResultCapacity = 256;
@@ -54,6 +55,6 @@ int main(int argc, char** argv) {
   check_fits_buffer_or_fail(picture, input_name.text);
 
   if (read_caption(ofs_x, ofs_y, mode) == 0) fail_argument(kNoCharacter, argv[1]);
-  std::printf("%s\n", result);
+  print_argument(kResultLine, result);
   return 0;
 }

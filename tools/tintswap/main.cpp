@@ -10,22 +10,22 @@
 #include "text_file.h"
 
 namespace {
-constexpr const char kBanner[] = "カラーテーブルで指定した色を変換する tintswap Version 0.90\n";
-constexpr const char kUsage[] = "使い方\n";
-constexpr const char kUsageFile[] =
+constexpr Message kBanner = MESSAGE("カラーテーブルで指定した色を変換する tintswap Version 0.90\n");
+constexpr Message kUsage = MESSAGE("使い方\n");
+constexpr Message kUsageFile = MESSAGE(
     "　ファイルモード: tintswap [-F or -f] [画像ファイル名] [カラーテーブルファイル名] "
-    "（出力ファイル名は[入力ファイル名.bm]）\n";
-constexpr const char kUsageList[] =
+    "（出力ファイル名は[入力ファイル名.bm]）\n");
+constexpr Message kUsageList = MESSAGE(
     "　リストモード:   tintswap [-L or -l] [リスト名] [カラーテーブルファイル名] "
-    "（出力ファイル名は[リスト内ファイル名.bm]）\n";
-constexpr const char kNoMode[] = "モードを指定して下さい\n";
-constexpr const char kAborted[] = "処理を中断しました\n";
-constexpr const char kListDone[] = "処理が終了しました\n";
-constexpr const char kConverted[] = "変換完了:[%s]\n";
-constexpr const char kLineTooShort[] = "パレット情報が少ないです[L%d]\n";
-constexpr const char kLineInError[] = "エラーがあります[L%d]\n";
-constexpr const char kTableTooLarge[] = "カラーテーブルの色指定が多すぎます（最大1036970件）\n";
-constexpr const char kFileTooLarge[] = "ファイルが大きすぎます\n";
+    "（出力ファイル名は[リスト内ファイル名.bm]）\n");
+constexpr Message kNoMode = MESSAGE("モードを指定して下さい\n");
+constexpr Message kAborted = MESSAGE("処理を中断しました\n");
+constexpr Message kListDone = MESSAGE("処理が終了しました\n");
+constexpr Message kConverted = MESSAGE("変換完了:[%s]\n");
+constexpr Message kLineTooShort = MESSAGE("パレット情報が少ないです[L%d]\n");
+constexpr Message kLineInError = MESSAGE("エラーがあります[L%d]\n");
+constexpr Message kTableTooLarge = MESSAGE("カラーテーブルの色指定が多すぎます（最大1036970件）\n");
+constexpr Message kFileTooLarge = MESSAGE("ファイルが大きすぎます\n");
 
 // Far above any real file (a full table is 25 MB), so that an endless
 // input (/dev/zero, a pipe that never ends) stops: a table is read up to
@@ -57,8 +57,8 @@ Mode mode_of(const char* flag) {
   return Mode::None;
 }
 
-void report_table_line(const char* message, std::int32_t line_number) {
-  std::printf(message, line_number);
+void report_table_line(const Message& message, std::int32_t line_number) {
+  print_number(message, line_number);
   print_text_line(line);
 }
 
@@ -109,7 +109,7 @@ void run_file_mode(const char* image_name, const char* colour_table) {
   load_colour_table_or_fail(colour_table);
   derive_output_name(output_name, input_name.text, LineCut::Cut);
   convert_image(Mode::File);
-  std::printf(kConverted, output_name.text);
+  print_argument(kConverted, output_name.text);
 }
 
 bool is_list_entry(const TextLine& listed) {
