@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "messages.h"
+#include "terminal.h"
 
 namespace {
 constexpr Message kNameLine = MESSAGE("%s\n");
@@ -19,9 +20,10 @@ std::jmp_buf* run_end_jump = nullptr;
 }
 
 bool output_checked_at_exit = false;
+bool console_write_failed = false;
 
 void check_standard_output() {
-  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) std::_Exit(1);
+  if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0 || console_write_failed) std::_Exit(1);
 }
 }  // namespace
 
@@ -34,43 +36,61 @@ void start_run() {
 }
 
 namespace {
-void put(const char* bytes, std::size_t length) { std::fwrite(bytes, 1, length, stdout); }
+// Standard output's form, found at the first message: on a pipe, a file or
+// a terminal of another character set, the code page 932 bytes of the
+// messages; on a UTF-8 terminal, their UTF-8 text; on a Windows console,
+// their text through the console. Names and argument texts are shown as
+// they were given, which is already the terminal's encoding (on a
+// console, the program's code page).
+TextForm output_form() {
+  static const TextForm form = text_form(stdout);
+  return form;
+}
 
-// The format with its value in place of its %s or %d, and % for %%.
-void print_format(const char* format, const char* value) {
+void put(const char* bytes, std::size_t length, TextOrigin origin) {
+  if (output_form() != TextForm::Console) {
+    std::fwrite(bytes, 1, length, stdout);
+  } else if (!write_to_console(stdout, bytes, length, origin)) {
+    console_write_failed = true;
+  }
+}
+
+// The message with the value in place of its %s or %d, and % for %%.
+void print_format(const Message& message, const char* value) {
+  const char* format = output_form() == TextForm::Utf8 ? reinterpret_cast<const char*>(message.utf8) : message.cp932;
   const char* run = format;
   const char* p = format;
   for (; *p != '\0'; ++p) {
     if (*p != '%') continue;
-    put(run, static_cast<std::size_t>(p - run));
+    put(run, static_cast<std::size_t>(p - run), TextOrigin::Program);
     ++p;
     if (*p == '%') {
-      put("%", 1);
+      put("%", 1, TextOrigin::Program);
     } else {
-      put(value, std::strlen(value));
+      put(value, std::strlen(value), TextOrigin::Outside);
     }
     run = p + 1;
   }
-  put(run, static_cast<std::size_t>(p - run));
+  put(run, static_cast<std::size_t>(p - run), TextOrigin::Program);
 }
 }  // namespace
 
-void print_message(const Message& message) { print_format(message.cp932, ""); }
+void print_message(const Message& message) { print_format(message, ""); }
 
 void print_message_and_name(const Message& message, const char* name) {
   print_message(message);
   print_argument(kNameLine, name);
 }
 
-void print_argument(const Message& message, const char* text) { print_format(message.cp932, text); }
+void print_argument(const Message& message, const char* text) { print_format(message, text); }
 
 void print_number(const Message& message, int number) {
   char digits[24];
   std::snprintf(digits, sizeof digits, "%d", number);
-  print_format(message.cp932, digits);
+  print_format(message, digits);
 }
 
-void print_text(const char* text, std::size_t length) { put(text, length); }
+void print_text(const char* text, std::size_t length) { put(text, length, TextOrigin::Outside); }
 
 void fail_number(const Message& message, int number) {
   print_number(message, number);
