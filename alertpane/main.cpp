@@ -1,12 +1,39 @@
 // AlertPane stand-in: the message-box program that stampmany starts on its
-// errors, for machines that have none. It shows the heading (the first word)
-// and the detail (the other words, joined by single blanks) on standard
-// error, as the bytes it was given, and ends with status 0.
+// errors, for machines that have none. It shows the heading and the detail
+// on standard error in one line, "AlertPane [heading] detail", and ends
+// with status 0. On a UTF-8 terminal stampmany's own texts show in UTF-8;
+// elsewhere, and a file name always, as the bytes it was given.
 #include <cstdio>
+#include <cstring>
+
+#include "alert_texts.h"
+#include "terminal.h"
+
+namespace {
+AlertTexts texts;
+
+void put_text(const char* text, bool own_text, TextForm form) {
+  const Message* message = own_text && form == TextForm::Utf8 ? alert_message(text) : nullptr;
+  if (message == nullptr) {
+    std::fputs(text, stderr);
+    return;
+  }
+  const char* utf8 = reinterpret_cast<const char*>(message->utf8);
+  const std::size_t length = std::strlen(utf8);
+  std::fwrite(utf8, 1, length - (utf8[length - 1] == '\n' ? 1 : 0), stderr);
+}
+}  // namespace
 
 int main(int argc, char** argv) {
-  std::fprintf(stderr, "AlertPane [%s]", argc > 1 ? argv[1] : "");
-  for (int i = 2; i < argc; ++i) std::fprintf(stderr, " %s", argv[i]);
+  read_alert_texts(argc, argv, texts);
+  const TextForm form = text_form(stderr);
+  std::fputs("AlertPane [", stderr);
+  put_text(texts.heading, true, form);
+  std::fputc(']', stderr);
+  if (argc > 2) {
+    std::fputc(' ', stderr);
+    put_text(texts.detail, texts.detail_is_own_text, form);
+  }
   std::fputc('\n', stderr);
   return 0;
 }

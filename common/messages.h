@@ -33,4 +33,18 @@ inline constexpr Message kCompositeDone = MESSAGE("合成完了:[%s]\n");
 inline constexpr Message kModeInvalid = MESSAGE("モードは[1(minimini) or 2(mini) or 3(big)]で指定して下さい[%s]\n");
 inline constexpr Message kSheetAbnormal = MESSAGE("フォントデータが異常です\n");
 
+// stampmany's heading in AlertPane for the failures it shows there with
+// their text as the detail.
+inline constexpr Message kError = MESSAGE("エラー");
+
+// The texts stampmany gives AlertPane besides file names (without their
+// line end): its heading kError with the failures it shows after it, and
+// the failures it shows with a file's name, the name as the detail. The
+// stand-in AlertPane finds their UTF-8 form here: a failure stampmany can
+// show in AlertPane belongs in this list.
+inline constexpr const Message* kAlertTexts[] = {
+    &kError,         &kSpriteIsOutput, &kSticksOutSideways, &kSticksOutVertically, &kReadError, &kNotBmp,
+    &kNotPlainBmp,   &kImageSizeAbnormal, &kOpenError,      &kWriteFailed,         &kOutputIsInput,
+};
+
 }  // namespace msg

@@ -17,7 +17,6 @@ constexpr Message kUsage = MESSAGE(
     "使い方:stampmany [背景ファイル名] [出力ファイル名] ([キャラファイル名] [X] [Y])…繰り返し…\n");
 constexpr Message kCountInvalid = MESSAGE("引数は２＋３の倍数にして下さい\n");
 constexpr Message kClosingLine = MESSAGE("エラー終了しました\n");
-constexpr Message kAlertHeading = MESSAGE("エラー");
 
 // The background is loaded straight into the output buffer: it is read
 // whole before anything is pasted, and the pastes never read it back.
@@ -56,7 +55,7 @@ void alert_on(Stage stage, const Message* failure, const char* name) {
 
 [[noreturn]] void fail_alerted(Stage stage, const Message& message) {
   print_message(message);
-  end_failed_run(stage, without_line_end(kAlertHeading), without_line_end(message));
+  end_failed_run(stage, without_line_end(msg::kError), without_line_end(message));
 }
 
 // A sprite's X or Y, by the numeric argument rule; not shown in AlertPane.
