@@ -8,6 +8,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -139,20 +140,79 @@ void write_fifo_once(const std::string& path, const Bytes& bytes, const std::ato
 }
 }  // namespace
 
+namespace {
+// True when kOtherUser may do what mode asks of the path (access(2) modes),
+// as a child dropped to that user finds.
+bool other_user_may(const std::string& path, int mode) {
+  const pid_t child = fork();
+  if (child == 0) {
+    if (setgroups(0, nullptr) != 0 || setgid(kOtherUser) != 0 || setuid(kOtherUser) != 0) _exit(2);
+    _exit(access(path.c_str(), mode) == 0 ? 0 : 1);
+  }
+  int status = 0;
+  return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Where kOtherUser runs the tools from: their folder, or, when that user
+// cannot reach it (a clone in root's home, mode 0700), copies of them in a
+// folder of its own; empty, with the reason, when neither serves.
+struct OtherUserTools {
+  std::string dir;
+  std::string unreachable;
+};
+const OtherUserTools& other_user_tools() {
+  static TempDir copies;
+  static const OtherUserTools found = [] {
+    const std::string temporary = std::filesystem::temp_directory_path().string();
+    if (!other_user_may(temporary, W_OK | X_OK)) return OtherUserTools{"", "user " + std::to_string(kOtherUser) +
+                                                                                 " cannot reach " + temporary};
+    if (other_user_may(tools().dir + "/maskblend" + tools().suffix, X_OK)) return OtherUserTools{tools().dir, ""};
+    for (const auto& entry : std::filesystem::directory_iterator(tools().dir)) {
+      if (entry.is_regular_file()) std::filesystem::copy_file(entry.path(), copies.path() + "/" + entry.path().filename().string());
+    }
+    chmod(copies.path().c_str(), 0755);
+    if (other_user_may(copies.path() + "/maskblend" + tools().suffix, X_OK)) return OtherUserTools{copies.path(), ""};
+    return OtherUserTools{"", "user " + std::to_string(kOtherUser) + " can run neither " + tools().dir +
+                                  " nor copies of it in " + copies.path()};
+  }();
+  return found;
+}
+
+// A pseudo-terminal whose output passes bytes unchanged (no CR before LF).
+struct Terminal {
+  int controller = -1;
+  int device = -1;
+};
+Terminal open_terminal() {
+  Terminal t;
+  t.controller = posix_openpt(O_RDWR | O_NOCTTY);
+  char name[128];
+  if (t.controller < 0 || grantpt(t.controller) != 0 || unlockpt(t.controller) != 0 ||
+      ptsname_r(t.controller, name, sizeof name) != 0 || (t.device = open(name, O_RDWR | O_NOCTTY)) < 0) {
+    throw std::runtime_error("no pseudo-terminal");
+  }
+  termios mode{};
+  tcgetattr(t.device, &mode);
+  mode.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+  tcsetattr(t.device, TCSANOW, &mode);
+  return t;
+}
+}  // namespace
+
 RunResult run_tool(const std::string& tool, const std::vector<std::string>& args, const std::string& dir,
                    const RunOptions& options) {
   // The command is made before the fork: a test may run tools from several
   // threads, and the child of a threaded process must not convert or
   // allocate before it runs the tool.
+  const std::vector<gid_t> groups(options.groups.begin(), options.groups.end());
+  const bool drop_root = options.as_other_user && geteuid() == 0;
   std::vector<std::string> words;
   if (!tools().runner.empty()) words.push_back(tools().runner);
-  words.push_back(tools().dir + "/" + tool + tools().suffix);
+  words.push_back((drop_root ? other_user_tools().dir : tools().dir) + "/" + tool + tools().suffix);
   for (const std::string& a : args) words.push_back(host_name(a));
   std::vector<char*> argv;
   for (std::string& w : words) argv.push_back(w.data());
   argv.push_back(nullptr);
-  const std::vector<gid_t> groups(options.groups.begin(), options.groups.end());
-  const bool drop_root = options.as_other_user && geteuid() == 0;
   int pipe_ends[2], input_ends[2];
   if (pipe(pipe_ends) != 0 || pipe(input_ends) != 0) throw std::runtime_error("pipe failed");
   if (options.stdin_bytes.size() > 65536) throw std::runtime_error("standard input beyond a pipe's buffer");
@@ -170,13 +230,21 @@ RunResult run_tool(const std::string& tool, const std::vector<std::string>& args
     if (drop_root && chown(path.c_str(), kOtherUser, kOtherUser) != 0) throw std::runtime_error("chown failed");
     fifo_writer = std::thread(write_fifo_once, path, options.fifo.bytes, std::cref(run_ended));
   }
+  const Terminal terminal = options.terminal ? open_terminal() : Terminal{};
   const pid_t child = fork();
   if (child == 0) {
-    dup2(options.stdout_full ? open("/dev/full", O_WRONLY) : pipe_ends[1], STDOUT_FILENO);
+    dup2(options.stdout_full ? open("/dev/full", O_WRONLY) : options.terminal ? terminal.device : pipe_ends[1],
+         STDOUT_FILENO);
+    if (options.terminal) dup2(terminal.device, STDERR_FILENO);
     dup2(input_ends[0], STDIN_FILENO);
     close(pipe_ends[0]);
     close(pipe_ends[1]);
     close(input_ends[0]);
+    if (options.terminal) {
+      close(terminal.controller);
+      close(terminal.device);
+      for (const char* variable : {"LC_ALL", "LC_CTYPE", "LANG"}) unsetenv(variable);
+    }
     if (chdir(dir.c_str()) != 0) _exit(127);
     for (int s : {SIGPIPE, SIGINT, SIGTERM, SIGHUP}) std::signal(s, SIG_DFL);  // an ignored one stays ignored
     for (const std::string& entry : options.environment) putenv(const_cast<char*>(entry.c_str()));
@@ -193,6 +261,11 @@ RunResult run_tool(const std::string& tool, const std::vector<std::string>& args
   }
   close(pipe_ends[1]);
   close(input_ends[0]);
+  if (options.terminal) {
+    close(terminal.device);
+    close(pipe_ends[0]);
+    pipe_ends[0] = terminal.controller;  // read once the run has written all (EIO)
+  }
   RunResult result{{}, -1, 0};
   char chunk[65536];
   // (<chrono> holds a literal that is not code page 932.)
@@ -223,6 +296,8 @@ RunResult run_tool(const std::string& tool, const std::vector<std::string>& args
 }
 
 std::string recorder_dir() { return tools().dir + "/../tests/recorder"; }
+
+std::string tools_dir() { return tools().dir; }
 
 std::string search_path_entry(const std::string& folder) {
   if (!tools().windows) return "PATH=" + folder;
@@ -310,6 +385,7 @@ std::string windows_unsupported(const Case& c) {
   if (c.run.file_size_limit > 0) return "a file-size limit";
   if (c.run.as_other_user || c.run.folder_mode != 0) return "POSIX users and permission bits";
   if (c.run.signal != 0) return "POSIX signals";
+  if (c.run.terminal) return "a console under wine, which draws with escape sequences";
   if (c.run.no_free_inodes) return "a file system of the tests' own";
   if (!c.run.fifo.name.empty() || !c.run.stdin_bytes.empty()) return "POSIX pipes by name";
   for (const auto* files : {&c.inputs, &c.outputs})
@@ -358,6 +434,9 @@ bool gives_files_away(const Case& c) {
 void check_case(const std::string& tool, const Case& c) {
   if (const std::string reason = windows_unsupported(c); !reason.empty()) GTEST_SKIP() << "Windows: " << reason;
   if (gives_files_away(c) && geteuid() != 0) GTEST_SKIP() << "only root can give files to other users";
+  if (c.run.as_other_user && geteuid() == 0 && !other_user_tools().unreachable.empty()) {
+    GTEST_SKIP() << other_user_tools().unreachable;
+  }
   std::vector<std::string> files;
   for (const File& f : c.inputs) files.push_back(f.name);
   for (const File& f : c.outputs) files.push_back(f.name);
@@ -518,5 +597,7 @@ Bytes with(const Bytes& format, const std::string& value) {
 }
 
 std::string repeat(char c, std::size_t n) { return std::string(n, c); }
+
+Bytes utf8(const char8_t* text) { return Bytes(reinterpret_cast<const char*>(text)); }
 
 }  // namespace e2e

@@ -59,7 +59,12 @@ struct RunOptions {
                                               // and fills with the bytes (as `cat file > fifo`); no name: none
   int signal = 0;                             // sent as soon as a temporary output (.assettools-*) appears
   bool as_other_user = false;                 // run as kOtherUser, the folder and inputs given to it, when the
-                                              // tests run as root; as the tests' own user otherwise
+                                              // tests run as root; as the tests' own user otherwise. Where that
+                                              // user cannot reach the tools, copies of them run; where it cannot
+                                              // reach the temporary folder, the case is skipped
+  bool terminal = false;                      // standard output and error on a pseudo-terminal, which passes
+                                              // the bytes unchanged, with LC_ALL, LC_CTYPE and LANG only as the
+                                              // environment entries set them; a pipe otherwise
   std::vector<int> groups = {};               // the other user's supplementary groups
   unsigned folder_mode = 0;                   // permission bits of the folder (which then stays root's)
   bool no_free_inodes = false;                // the folder is a file system without an inode to spare once
@@ -114,8 +119,10 @@ class TempDir {
 RunResult run_tool(const std::string& tool, const std::vector<std::string>& args, const std::string& dir,
                    const RunOptions& options = {});
 
-// The folder of the recording AlertPane (tests/recorder/main.cpp).
+// The folder of the recording AlertPane (tests/recorder/main.cpp), and
+// that of the tools, which natively holds the stand-in AlertPane.
 std::string recorder_dir();
+std::string tools_dir();
 // The environment entry that makes the folder the only place where the
 // tools' command processor looks for programs besides the system's own:
 // PATH, or WINEPATH under wine.
@@ -183,6 +190,10 @@ Bytes with_bytes(Bytes file, std::size_t at, const Bytes& bytes);
 void record_alert_pane_calls();
 inline const Bytes kAlerted = "<AlertPane>\n";
 inline const std::string kAlertLog = "alertpane.log";
+
+// The bytes of a u8 literal: a text as a UTF-8 terminal shows it (the
+// tests' other literals are code page 932).
+Bytes utf8(const char8_t* text);
 
 // printf-like substitution of a single %s, for expected messages.
 Bytes with(const Bytes& format, const std::string& value);

@@ -184,6 +184,24 @@ const Case kCases[] = {
      .outputs = {{"out.bmp", "keep"}}},
     {.name = "name of 1024 bytes is refused", .args = {kLongName, "sp.bmp", "al.bmp", "out.bmp", "0", "0"},
      .out = "ファイル名が長すぎます\n" + kLongName + "\n", .status = 1},
+    // A UTF-8 terminal shows the messages in UTF-8 and names as typed (in
+    // UTF-8 too); a pipe gets the code page 932 bytes whatever the locale,
+    // and so does a terminal whose locale (LC_ALL first) is not UTF-8.
+    {.name = "on a UTF-8 terminal the messages are UTF-8",
+     .args = {"bg.bmp", "sp.bmp", "al.bmp", utf8(u8"出力.bmp"), "0", "0"}, .inputs = kInputs,
+     .out = utf8(u8"合成完了:[出力.bmp]\n"), .outputs = {{utf8(u8"出力.bmp"), kBlend00}},
+     .run = {.environment = {"LANG=C.UTF-8"}, .terminal = true}},
+    {.name = "on a UTF-8 terminal a name follows its message as typed",
+     .args = {utf8(u8"背景.bmp"), "sp.bmp", "al.bmp", "out.bmp", "0", "0"}, .inputs = kInputs,
+     .out = utf8(u8"ファイルリードエラー\n背景.bmp\n"), .status = 1,
+     .run = {.environment = {"LC_CTYPE=ja_JP.utf8"}, .terminal = true}},
+    {.name = "to a pipe the messages stay code page 932 in a UTF-8 locale",
+     .args = {"bg.bmp", "sp.bmp", "al.bmp", utf8(u8"出力.bmp"), "0", "0"}, .inputs = kInputs,
+     .out = "合成完了:[" + utf8(u8"出力.bmp") + "]\n", .outputs = {{utf8(u8"出力.bmp"), kBlend00}},
+     .run = {.environment = {"LANG=C.UTF-8"}}},
+    {.name = "on a terminal of another locale the messages stay code page 932", .args = args("0", "0"),
+     .out = "ファイルリードエラー\nbg.bmp\n", .status = 1,
+     .run = {.environment = {"LANG=C.UTF-8", "LC_ALL=C"}, .terminal = true}},
 };
 
 // Two runs writing one output at once: the output is always the whole

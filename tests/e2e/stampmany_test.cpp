@@ -221,6 +221,19 @@ const Case kCases[] = {
     pasting("120 sprites and a long X text", many_sprites(), many_pasted(), kPixels),
     failing("sprite name of 1024 bytes is refused", args({repeat('n', 1024), "0", "0"}), kInputs,
             "ファイル名が長すぎます\n" + repeat('n', 1024) + "\n" + kClosingLine),
+    // On a UTF-8 terminal the stand-in AlertPane shows stampmany's texts in
+    // UTF-8 on standard error, after stampmany's lines, and a name as typed.
+    {.name = "on a UTF-8 terminal the stand-in AlertPane shows UTF-8", .args = args({"a.bmp", "5", "0"}),
+     .inputs = kInputs, .out = utf8(u8"横がはみ出ます\nエラー終了しました\nAlertPane [エラー] 横がはみ出ます\n"),
+     .status = 1, .absent = {"out.bmp"}, .run = {.environment = {search_path_entry(tools_dir()), "LANG=C.UTF-8"}, .terminal = true}},
+    {.name = "on a UTF-8 terminal the stand-in AlertPane shows a name as typed",
+     .args = args({utf8(u8"見つからない.bmp"), "0", "0"}), .inputs = kInputs,
+     .out = utf8(u8"ファイルリードエラー\n見つからない.bmp\nエラー終了しました\n"
+                 u8"AlertPane [ファイルリードエラー] 見つからない.bmp\n"),
+     .status = 1, .absent = {"out.bmp"}, .run = {.environment = {search_path_entry(tools_dir()), "LANG=C.UTF-8"}, .terminal = true}},
+    {.name = "on a terminal of another locale the stand-in AlertPane shows the bytes",
+     .args = args({"a.bmp", "5", "0"}), .inputs = kInputs, .out = "横がはみ出ます\n" + kClosingLine + "AlertPane [エラー] 横がはみ出ます\n",
+     .status = 1, .absent = {"out.bmp"}, .run = {.environment = {search_path_entry(tools_dir()), "LANG=ja_JP.SJIS"}, .terminal = true}},
 };
 
 class Stampmany : public testing::TestWithParam<Case> {};
