@@ -19,8 +19,8 @@ int widen(const char* bytes, std::size_t length, TextOrigin origin, wchar_t* wid
   if (length == 0) return 0;
   if (length > INT_MAX || capacity > INT_MAX) return -1;
   const UINT code_page = origin == TextOrigin::Program ? 932 : CP_ACP;
-  const int written = MultiByteToWideChar(code_page, MB_ERR_INVALID_CHARS, bytes, static_cast<int>(length), wide,
-                                          static_cast<int>(capacity));
+  const int written =
+      MultiByteToWideChar(code_page, 0, bytes, static_cast<int>(length), wide, static_cast<int>(capacity));
   return written > 0 ? written : -1;
 }
 
@@ -32,11 +32,7 @@ TextForm text_form(std::FILE* stream) {
 bool write_to_console(std::FILE* stream, const char* bytes, std::size_t length, TextOrigin origin) {
   if (std::fflush(stream) != 0) return false;
   const int units = widen(bytes, length, origin, console_text, sizeof console_text / sizeof console_text[0]);
-  if (units < 0) {
-    // Not text of its code page (a name in another one): shown as bytes, as
-    // everywhere else.
-    return std::fwrite(bytes, 1, length, stream) == length && std::fflush(stream) == 0;
-  }
+  if (units < 0) return std::fwrite(bytes, 1, length, stream) == length && std::fflush(stream) == 0;
   DWORD written = 0;
   return units == 0 ||
          (WriteConsoleW(handle_of(stream), console_text, static_cast<DWORD>(units), &written, nullptr) &&
