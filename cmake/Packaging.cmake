@@ -9,16 +9,31 @@ set(CPACK_PACKAGE_CONTACT "Asset tools maintainers <assettools@example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "small command-line programs for preparing game assets")
 set(CPACK_PACKAGE_DESCRIPTION_FILE ${PROJECT_SOURCE_DIR}/packaging/about.txt)
 
+# The samples the manual pages' examples run on, one folder a program group.
+file(GLOB SAMPLE_FOLDERS RELATIVE ${PROJECT_SOURCE_DIR}/samples ${PROJECT_SOURCE_DIR}/samples/*)
+set(SAMPLE_GROUPS)
+foreach(folder IN LISTS SAMPLE_FOLDERS)
+  file(GLOB samples ${PROJECT_SOURCE_DIR}/samples/${folder}/*.bmp ${PROJECT_SOURCE_DIR}/samples/${folder}/*.wav
+       ${PROJECT_SOURCE_DIR}/samples/${folder}/*.txt)
+  if(IS_DIRECTORY ${PROJECT_SOURCE_DIR}/samples/${folder} AND samples)
+    list(APPEND SAMPLE_GROUPS ${folder})
+    set(SAMPLES_${folder} ${samples})
+  endif()
+endforeach()
+
 if(WIN32)
   # One folder with the programs, AlertPane.exe beside them (stampmany.exe
-  # looks in its own folder first), the glyph sheets, the read-me and the
-  # reference, both with Windows line ends.
+  # looks in its own folder first), the glyph sheets, the samples, the
+  # read-me and the reference, both with Windows line ends.
   set(CPACK_GENERATOR ZIP)
   set(CPACK_STRIP_FILES ON)
   set(CPACK_PACKAGE_FILE_NAME ${CPACK_PACKAGE_NAME}-${CPACK_PACKAGE_VERSION}-windows-x86_64)
   configure_file(packaging/README-windows.txt README.txt @ONLY NEWLINE_STYLE CRLF)
   install(TARGETS ${TOOLS} AlertPane RUNTIME DESTINATION .)
   install(FILES ${SHEETS} ${CMAKE_BINARY_DIR}/README.txt ${REFERENCE_TEXT} DESTINATION .)
+  foreach(folder IN LISTS SAMPLE_GROUPS)
+    install(FILES ${SAMPLES_${folder}} DESTINATION samples/${folder})
+  endforeach()
   include(CPack)
   return()
 endif()
@@ -43,8 +58,7 @@ install(FILES ${MAN_PAGES_1} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${MAN_PAGES_7} DESTINATION ${CMAKE_INSTALL_MANDIR}/man7)
 
 # The copyright file and the changelog where Debian keeps them (the
-# changelog gzipped as Debian expects); the samples the manual pages'
-# examples run on.
+# changelog gzipped as Debian expects); the samples.
 set(CHANGELOG_GZ ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
 add_custom_command(OUTPUT ${CHANGELOG_GZ}
   COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/packaging/changelog ${CMAKE_BINARY_DIR}/packaging/changelog
@@ -52,16 +66,11 @@ add_custom_command(OUTPUT ${CHANGELOG_GZ}
   DEPENDS ${PROJECT_SOURCE_DIR}/packaging/changelog VERBATIM)
 add_custom_target(changelog ALL DEPENDS ${CHANGELOG_GZ})
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${CHANGELOG_GZ} DESTINATION ${CMAKE_INSTALL_DOCDIR})
-file(GLOB SAMPLE_FOLDERS RELATIVE ${PROJECT_SOURCE_DIR}/samples ${PROJECT_SOURCE_DIR}/samples/*)
 set(CREATED_FOLDERS ${PROGRAM_DIR} ${ALERTPANE_DIR} ${CMAKE_INSTALL_DATADIR}/assettools
     ${CMAKE_INSTALL_MANDIR}/man1 ${CMAKE_INSTALL_MANDIR}/man7 ${EXAMPLES_DIR})
-foreach(folder IN LISTS SAMPLE_FOLDERS)
-  file(GLOB samples ${PROJECT_SOURCE_DIR}/samples/${folder}/*.bmp ${PROJECT_SOURCE_DIR}/samples/${folder}/*.wav
-       ${PROJECT_SOURCE_DIR}/samples/${folder}/*.txt)
-  if(IS_DIRECTORY ${PROJECT_SOURCE_DIR}/samples/${folder} AND samples)
-    install(FILES ${samples} DESTINATION ${EXAMPLES_DIR}/${folder})
-    list(APPEND CREATED_FOLDERS ${EXAMPLES_DIR}/${folder})
-  endif()
+foreach(folder IN LISTS SAMPLE_GROUPS)
+  install(FILES ${SAMPLES_${folder}} DESTINATION ${EXAMPLES_DIR}/${folder})
+  list(APPEND CREATED_FOLDERS ${EXAMPLES_DIR}/${folder})
 endforeach()
 
 # A stripped install (the package's) also drops the compiler's notes in
