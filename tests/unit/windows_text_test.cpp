@@ -1,6 +1,7 @@
 // Windows: every message reads on a console as its UTF-8 text, names as the
-// ANSI code page gives them, and AlertPane.exe's box shows stampmany's
-// texts and names alike, whatever the system's code page. Run under two
+// ANSI code page gives them, stampmany passes such a name to AlertPane.exe,
+// and its box shows stampmany's texts and names alike, whatever the
+// system's code page. Run under two
 // code pages (see tests/CMakeLists.txt).
 #include <windows.h>
 
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "alert_pane.h"
 #include "box_text.h"
 #include "every_message.h"
 #include "messages.h"
@@ -82,6 +84,11 @@ TEST(WindowsText, EveryMessageReadsOnAConsoleAsItsText) {
 TEST(WindowsText, NamesReadInTheAnsiCodePage) {
   const Name name = ansi_name();
   EXPECT_EQ(widened(name.bytes, TextOrigin::Outside), name.text);
+}
+
+TEST(WindowsText, StampmanyPassesANameOfTheAnsiCodePage) {
+  AlertCommand command;
+  EXPECT_TRUE(build_alert_command(CommandProcessor::Cmd, "AlertPane", msg::kError.cp932, ansi_name().bytes, command));
 }
 
 TEST(WindowsText, TheBoxShowsStampmanysTextsAndNames) {

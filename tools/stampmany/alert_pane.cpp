@@ -33,13 +33,14 @@
 //      The runtime splits multibyte text by characters: it copies a lead
 //      byte and the byte after it together (_ismbblead in the runtime's
 //      stdargv.c), so a trail byte 0x5C is not a backslash to it, and it
-//      never sees a quote that follows a lead byte. The texts are code page
-//      932 (lead bytes 0x81-0x9F and 0xE0-0xFC, trail bytes 0x40-0x7E and
-//      0x80-0xFC), so a lead byte must be followed by a trail byte or the
-//      closing quote would be taken for a trail byte: such a text is
-//      refused. cmd.exe reads its line as UTF-16 converted from code page
-//      932 as well, where a lead byte before an ASCII byte would make the
-//      pair unpredictable.
+//      never sees a quote that follows a lead byte. Its lead bytes are
+//      those of the system's ANSI code page (on a Japanese system code page
+//      932: lead bytes 0x81-0x9F and 0xE0-0xFC, trail bytes 0x40-0x7E and
+//      0x80-0xFC; see is_lead_byte), so a lead byte must be followed by a
+//      trail byte or the closing quote would be taken for a trail byte:
+//      such a text is refused. cmd.exe reads its line as UTF-16 converted
+//      from that code page as well, where a lead byte before an ASCII byte
+//      would make the pair unpredictable.
 //   2. cmd.exe: outside double quotes, ^ makes the next character literal
 //      and is removed; inside double quotes ^ is kept and & | < > ( ) are
 //      plain. Every quote the splitter needs is written ^", so cmd.exe never
@@ -108,11 +109,27 @@ class CommandWriter {
   bool fits_ = true;
 };
 
+// The double-byte characters of a cmd.exe line, as cmd.exe and AlertPane's
+// C runtime read it: in the system's ANSI code page, which is code page 932
+// on a Japanese system. Another system reads stampmany's own texts byte by
+// byte, and AlertPane.exe reads them back as code page 932. Where cmd.exe
+// lines are only built (the tests elsewhere), code page 932.
+#if defined(_WIN32)
+bool is_lead_byte(char c) { return IsDBCSLeadByte(static_cast<BYTE>(c)) != 0; }
+bool is_character(char lead, char trail) {
+  const char pair[] = {lead, trail};
+  return MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, pair, 2, nullptr, 0) == 1;
+}
+#else
+bool is_lead_byte(char c) { return is_cp932_lead_byte(c); }
+bool is_character(char, char trail) { return is_cp932_trail_byte(trail); }
+#endif
+
 // True when every lead byte of the text has a trail byte after it.
 bool whole_characters(std::string_view text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (!is_cp932_lead_byte(text[i])) continue;
-    if (i + 1 == text.size() || !is_cp932_trail_byte(text[i + 1])) return false;
+    if (!is_lead_byte(text[i])) continue;
+    if (i + 1 == text.size() || !is_character(text[i], text[i + 1])) return false;
     ++i;
   }
   return true;
@@ -148,7 +165,7 @@ void put_cmd_word(CommandWriter& out, std::string_view word) {
   std::size_t backslashes = 0;  // the run of backslashes just written
   for (std::size_t i = 0; i < word.size(); ++i) {
     const char c = word[i];
-    if (is_cp932_lead_byte(c)) {
+    if (is_lead_byte(c)) {
       out.put(word.substr(i, 2));
       ++i;
       backslashes = 0;
@@ -195,7 +212,7 @@ void put_words(CommandWriter& out, CommandProcessor processor, std::string_view 
 void put_cmd_program(CommandWriter& out, std::string_view program) {
   out.put('"');
   for (std::size_t i = 0; i < program.size(); ++i) {
-    if (is_cp932_lead_byte(program[i])) {
+    if (is_lead_byte(program[i])) {
       out.put(program.substr(i, 2));
       ++i;
     } else if (program[i] == '%') {
