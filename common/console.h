@@ -8,9 +8,10 @@
 #include <cstdint>
 #include <initializer_list>
 
-// Every literal must reach the terminal as Shift-JIS; refuse to build
-// otherwise. Only the fuzzing build, whose compiler cannot convert and whose
-// output nobody reads, keeps UTF-8 literals.
+// Plain literals, and with them the code page 932 form of every message
+// (see Message), must be Shift-JIS; refuse to build otherwise. Only the
+// fuzzing build, whose compiler cannot convert and whose output nobody
+// reads, keeps UTF-8 literals.
 #ifndef ASSETTOOLS_UTF8_LITERALS
 static_assert(sizeof("ア") == 3 && static_cast<unsigned char>("ア"[0]) == 0x83,
               "string literals must be compiled to CP932 (-fexec-charset=CP932)");
