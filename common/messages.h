@@ -12,6 +12,8 @@ inline constexpr const char kWriteFailed[] = "ファイルの書き込みに失�
 inline constexpr const char kImageSizeAbnormal[] = "画像サイズが異常です\n";
 inline constexpr const char kOutputIsInput[] = "出力ファイルが入力ファイルと同じです\n";
 inline constexpr const char kNameTooLong[] = "ファイル名が長すぎます\n";
+inline constexpr const char kOutputIsLink[] = "出力ファイルのシンボリックリンクを置き換えられません\n";
+inline constexpr const char kOutputIsStandardOutput[] = "出力ファイルが標準出力と同じです\n";
 
 inline constexpr const char kXInvalid[] = "Xが異常です[%s]\n";
 inline constexpr const char kYInvalid[] = "Yが異常です[%s]\n";

@@ -31,17 +31,17 @@ bool copy_file_part(std::FILE* out, const OutputPart& part) {
   return done == part.length || copy_in_blocks(out, part, done);
 }
 
+// Writes the parts in order from the file's position; the caller closes it.
 bool write_parts(std::FILE* file, std::initializer_list<OutputPart> parts) {
   // Unbuffered: each part goes straight from its buffer or file to the output.
   std::setvbuf(file, nullptr, _IONBF, 0);
-  bool written = true;
   for (const OutputPart& part : parts) {
-    if (!written || part.length == 0) continue;
-    written = part.source != nullptr ? copy_file_part(file, part)
-                                     : std::fwrite(part.bytes, 1, part.length, file) == part.length;
+    if (part.length == 0) continue;
+    const bool written = part.source != nullptr ? copy_file_part(file, part)
+                                                : std::fwrite(part.bytes, 1, part.length, file) == part.length;
+    if (!written) return false;
   }
-  const bool closed = std::fclose(file) == 0;
-  return written && closed;
+  return true;
 }
 
 std::uint64_t total_length(std::initializer_list<OutputPart> parts) {
@@ -50,19 +50,65 @@ std::uint64_t total_length(std::initializer_list<OutputPart> parts) {
   return total;
 }
 
-bool is_read_file(const char* name, const ReadFiles& reads) {
-  for (std::size_t i = 0; i < reads.count; ++i)
-    if (is_same_file(name, reads.names[i * reads.step])) return true;
+bool is_read_file(const FileIdentity& output, const ReadFiles& reads) {
+  for (std::size_t i = 0; i < reads.count; ++i) {
+    FileIdentity read;
+    if (identify_file(reads.names[i * reads.step], true, read) && read == output) return true;
+  }
   return false;
 }
 
-// Writing over the output itself, which truncates it first: only for the
-// outputs that cannot be replaced, and never over a file the run reads.
+// Where the system cannot reserve blocks, the file is made longer with
+// zeros first, so that the output's bytes then only overwrite; if even
+// that fails the file gets its old length back.
+bool make_room(std::FILE* file, std::uint64_t old_length, std::uint64_t length) {
+  switch (platform::reserve_room(file, length)) {
+    case platform::Room::Reserved: return true;
+    case platform::Room::NoRoom: return false;
+    case platform::Room::Unknown: break;
+  }
+  if (length <= old_length) return true;
+  std::memset(copy_piece, 0, sizeof copy_piece);
+  bool extended = std::fseek(file, static_cast<long>(old_length), SEEK_SET) == 0;
+  for (std::uint64_t at = old_length; extended && at < length;) {
+    const std::size_t piece = length - at < kCopyPieceSize ? static_cast<std::size_t>(length - at) : kCopyPieceSize;
+    extended = std::fwrite(copy_piece, 1, piece, file) == piece;
+    at += piece;
+  }
+  if (extended && std::fseek(file, 0, SEEK_SET) == 0) return true;
+  platform::set_length(file, old_length);
+  return false;
+}
+
+// Writing into the output itself, for the outputs that cannot be replaced.
+// Never through a link and never over a file the run reads. A regular file
+// is never left torn: its room is made before its first byte changes, it
+// is cut to the new length only after the write, and SIGINT, SIGTERM and
+// SIGHUP wait until it is whole.
 SaveResult write_in_place(const char* name, std::initializer_list<OutputPart> parts, const ReadFiles& reads) {
-  if (is_read_file(name, reads)) return SaveResult::SameAsInput;
-  std::FILE* file = std::fopen(name, "wb");
-  if (file == nullptr) return SaveResult::CannotOpen;
-  return write_parts(file, parts) ? SaveResult::Saved : SaveResult::WriteFailed;
+  std::FILE* file = nullptr;
+  switch (platform::open_in_place(name, file)) {
+    case platform::Opened::Yes: break;
+    case platform::Opened::Link: return SaveResult::LinkNotReplaced;
+    case platform::Opened::Failed: return SaveResult::CannotOpen;
+  }
+  FileIdentity opened;
+  if (platform::identify_open(file, opened) && is_read_file(opened, reads)) {
+    std::fclose(file);
+    return SaveResult::SameAsInput;
+  }
+  std::uint64_t old_length = 0;
+  if (!platform::regular_file_length(file, old_length)) {  // a device or a FIFO, written as it comes
+    const bool written = write_parts(file, parts);
+    return std::fclose(file) == 0 && written ? SaveResult::Saved : SaveResult::WriteFailed;
+  }
+  const std::uint64_t length = total_length(parts);
+  platform::hold_signals();
+  const bool room = make_room(file, old_length, length);
+  const bool written = room && write_parts(file, parts) && platform::set_length(file, length);
+  const bool closed = std::fclose(file) == 0;
+  platform::release_signals();
+  return written && closed ? SaveResult::Saved : SaveResult::WriteFailed;
 }
 
 // True for a name that can name a file in a folder: not empty, not ending
@@ -72,25 +118,21 @@ bool names_a_file(const char* name) {
   return length > 0 && length < kFileNameCapacity && length < platform::kPathCapacity &&
          folder_part_length(name) != length;
 }
-
-// The outputs that are written where they are rather than replaced.
-bool is_written_in_place(platform::Entry entry) {
-  switch (entry) {
-    case platform::Entry::Missing:
-    case platform::Entry::File:
-    case platform::Entry::Link: return false;
-    case platform::Entry::ReadOnlyFile:
-    case platform::Entry::Device:
-    case platform::Entry::Other:
-    case platform::Entry::Unknown: return true;
-  }
-  return true;
-}
 }  // namespace
 
 SaveResult save_file(const char* name, std::initializer_list<OutputPart> parts, const ReadFiles& reads) {
-  if (!names_a_file(name) || is_written_in_place(platform::look_at_output(name))) {
-    return write_in_place(name, parts, reads);
+  if (platform::is_standard_output(name)) return SaveResult::SameAsStandardOutput;
+  const platform::Entry entry = platform::look_at_output(name);
+  if (entry == platform::Entry::Device) return write_in_place(name, parts, reads);
+  if (!names_a_file(name) || platform::in_system_folder(name)) return SaveResult::CannotOpen;
+  switch (entry) {
+    case platform::Entry::Missing:
+    case platform::Entry::File:
+    case platform::Entry::Link: break;  // replaced
+    case platform::Entry::ReadOnlyFile:
+    case platform::Entry::Device:
+    case platform::Entry::Other:
+    case platform::Entry::Unknown: return SaveResult::CannotOpen;
   }
   std::FILE* file = nullptr;
   switch (platform::create_temporary(name, file)) {
@@ -99,12 +141,9 @@ SaveResult save_file(const char* name, std::initializer_list<OutputPart> parts, 
     case platform::Temporary::NoFolder: return SaveResult::CannotOpen;
     case platform::Temporary::Failed: return SaveResult::WriteFailed;
   }
-  if (!platform::reserve_room(file, total_length(parts))) {
-    std::fclose(file);
-    platform::remove_temporary();
-    return SaveResult::WriteFailed;
-  }
-  if (!write_parts(file, parts)) {
+  const bool written = platform::reserve_room(file, total_length(parts)) != platform::Room::NoRoom &&
+                       write_parts(file, parts);
+  if (std::fclose(file) != 0 || !written) {
     platform::remove_temporary();
     return SaveResult::WriteFailed;
   }
@@ -124,6 +163,10 @@ SaveResult save_file(const char* name, std::initializer_list<OutputPart> parts, 
 
 bool identify_file(const char* name, bool through_links, FileIdentity& identity) {
   return platform::identify(name, through_links, identity);
+}
+
+std::size_t identify_chain(const char* name, FileIdentity* entries, std::size_t capacity) {
+  return platform::identify_chain(name, entries, capacity);
 }
 
 bool is_same_file(const char* a, const char* b) {

@@ -21,7 +21,7 @@ extern const std::size_t kPathCapacity;
 enum class Entry {
   Missing,       // nothing by that name
   File,          // a regular file the writer may write
-  ReadOnlyFile,  // a regular file the writer may not write
+  ReadOnlyFile,  // a regular file the writer may not write, or, for root, one without any write permission
   Link,          // a symbolic link (or another reparse point)
   Device,        // a device, FIFO or console: written where it is
   Other,         // a folder, a socket
@@ -30,6 +30,14 @@ enum class Entry {
 // Looks at the name, and remembers what a file replacing an existing one
 // keeps of it (see create_temporary).
 Entry look_at_output(const char* name);
+
+// True when the name opens the file or pipe that standard output goes to,
+// through links or not; a device named directly (a terminal, /dev/null)
+// does not count.
+bool is_standard_output(const char* name);
+// True when the folder the name is in lies inside /dev or /proc, however
+// the path is spelt (never on Windows).
+bool in_system_folder(const char* name);
 
 enum class Temporary { Created, NotAllowed, NoFolder, Failed };
 // Creates a new hidden file in the folder of target, open for writing.
@@ -53,10 +61,31 @@ Replaced replace_with_temporary(const char* target);
 // Removes the temporary file.
 void remove_temporary();
 
-// Makes the file's blocks for its first length bytes before they are
-// written, so that a full disk or a quota shows at once. False only when
-// there is no room.
-bool reserve_room(std::FILE* file, std::uint64_t length);
+enum class Opened { Yes, Link, Failed };
+// Opens an existing output for writing where it is, at its first byte,
+// without truncating it and never through a link: a name that is a link
+// gives Link and opens nothing.
+Opened open_in_place(const char* name, std::FILE*& file);
+// The identity of an open file; false for a device without one.
+bool identify_open(std::FILE* file, FileIdentity& identity);
+// True for a regular file (not a device, FIFO or console), with its length.
+bool regular_file_length(std::FILE* file, std::uint64_t& length);
+// Makes the length a regular file has.
+bool set_length(std::FILE* file, std::uint64_t length);
+
+enum class Room { Reserved, NoRoom, Unknown };
+// Makes sure a regular file has room for its first length bytes before
+// they are written, the file's length and bytes unchanged: Reserved when
+// the blocks are the file's now; NoRoom for a full disk, a quota or a
+// file-size limit; Unknown where the system cannot reserve blocks.
+Room reserve_room(std::FILE* file, std::uint64_t length);
+
+// SIGINT, SIGTERM and SIGHUP (Ctrl-C and Ctrl-Break on Windows) wait from
+// hold_signals until release_signals, which lets one that came end the
+// process as it would have (removing the temporary file first, if there is
+// one); a signal already ignored stays ignored.
+void hold_signals();
+void release_signals();
 
 // Copies length bytes of from, from offset on, to the position of to, in
 // the system (file to file) where it can. done counts the bytes copied;
@@ -67,5 +96,10 @@ bool copy_in_system(std::FILE* to, std::FILE* from, std::int64_t offset, std::si
 // The identity of the file a name opens (through links), or with
 // through_links false of the name's own directory entry.
 bool identify(const char* name, bool through_links, FileIdentity& identity);
+// The directory entries a name passes through to the file it opens: its
+// own, each link it leads to in turn, and the file at the end, if there is
+// one; at most capacity of them, and a chain of links ends where the
+// system would stop following it. Returns how many there are.
+std::size_t identify_chain(const char* name, FileIdentity* entries, std::size_t capacity);
 
 }  // namespace platform
