@@ -76,7 +76,9 @@ bool identify_file(const char* name, bool through_links, FileIdentity& identity)
 
 // The directory entries a name passes through to the file it opens: its
 // own, each link of its chain in turn, and the file at the end if there is
-// one (at most capacity; see platform.h). Returns how many.
+// one (at most capacity). Returns how many. A chain holds at most
+// kLongestChain entries: the system follows at most 40 links in a row.
+inline constexpr std::size_t kLongestChain = 42;
 std::size_t identify_chain(const char* name, FileIdentity* entries, std::size_t capacity);
 
 // True when both names open the same existing file, however spelt (through
