@@ -31,6 +31,8 @@ namespace e2e {
 
 using Bytes = std::string;
 
+// A name with '/' in it lies in folders of the case's folder, which are
+// made for it (and given to the other user with the case's folder).
 struct File {
   std::string name;
   Bytes bytes;
@@ -58,12 +60,20 @@ struct RunOptions {
   File fifo = {};                             // a named pipe made in the folder, which a writer opens once
                                               // and fills with the bytes (as `cat file > fifo`); no name: none
   int signal = 0;                             // sent as soon as a temporary output (.assettools-*) appears
+  std::int64_t signal_after_us = -1;          // or, when not negative, this long after the tool started
+  std::vector<int> ignored_signals = {};      // ignored when the tool starts, as under nohup
   bool as_other_user = false;                 // run as kOtherUser, the folder and inputs given to it, when the
                                               // tests run as root; as the tests' own user otherwise
   std::vector<int> groups = {};               // the other user's supplementary groups
   unsigned folder_mode = 0;                   // permission bits of the folder (which then stays root's)
   bool no_free_inodes = false;                // the folder is a file system without an inode to spare once
                                               // the case's files are in it (needs root to mount it)
+  bool no_free_space = false;                 // the folder is a file system without a block to spare once
+                                              // the case's files are in it (needs root to mount it)
+  std::string read_only_mount = {};           // a folder of the case's folder (or "."), made read-only by a
+                                              // bind mount once its files are in it (needs root)
+  std::string tool_folder = {};               // the tool is copied into this folder of the case's folder and
+                                              // run from there
 };
 
 // One row of a tool's table: the command line, the files in its folder, and
@@ -103,14 +113,16 @@ class TempDir {
   void write(const std::string& name, const Bytes& bytes) const;
   Bytes read(const std::string& name) const;
   bool exists(const std::string& name) const;
-  // Every name in the folder.
-  std::vector<std::string> names() const;
+  // Every name in the folder, and with in_folders those in its folders too
+  // (as paths from the folder).
+  std::vector<std::string> names(bool in_folders = false) const;
 
  private:
   std::string path_;
 };
 
-// Runs the tool with the arguments, in the folder.
+// Runs the tool with the arguments, in the folder. "{folder}" in an entry
+// of the environment stands for the folder's path.
 RunResult run_tool(const std::string& tool, const std::vector<std::string>& args, const std::string& dir,
                    const RunOptions& options = {});
 
