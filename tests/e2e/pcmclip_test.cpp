@@ -228,20 +228,22 @@ TEST(PcmclipBuffer, DataOfAFullBufferIsCutAtItsEnd) {
   EXPECT_EQ(dir.read("big.wa"), header_for(48) + Bytes("\0Y\0\0", 4));
 }
 
-// The trim of kWav to the whole output buffer: its samples, then silence.
-constexpr std::int64_t kWholeBuffer = 104857600;
-const std::vector<std::string> kWholeBufferArgs = {"song.wav", "0", std::to_string(kWholeBuffer)};
-bool is_whole_buffer_trim(const Bytes& out) {
-  return out.size() == kWholeBuffer && out.compare(0, 60, header_for(kWholeBuffer) + kData) == 0 &&
+// A trim of kWav to the total size: its samples, then silence.
+std::vector<std::string> trim_args(std::int64_t total) { return {"song.wav", "0", std::to_string(total)}; }
+bool is_trim_to(const Bytes& out, std::int64_t total) {
+  return static_cast<std::int64_t>(out.size()) == total && out.compare(0, 60, header_for(total) + kData) == 0 &&
          out.find_first_not_of('\0', 60) == Bytes::npos;
 }
+constexpr std::int64_t kWholeBuffer = 104857600;
+// Long enough to write that a signal lands in the middle of it.
+constexpr std::int64_t kLongWrite = 20 << 20;
 
 TEST(PcmclipBuffer, TotalSizeOfTheWholeOutputBuffer) {
   TempDir dir;
   dir.write("song.wav", kWav);
-  const RunResult run = run_tool("pcmclip", kWholeBufferArgs, dir.path());
+  const RunResult run = run_tool("pcmclip", trim_args(kWholeBuffer), dir.path());
   EXPECT_EQ(run.out, kNames + sizes(60, 0, kWholeBuffer) + done(kWholeBuffer));
-  EXPECT_TRUE(is_whole_buffer_trim(dir.read("song.wa")));
+  EXPECT_TRUE(is_trim_to(dir.read("song.wa"), kWholeBuffer));
 }
 
 // A signal ignored when the run starts (nohup) stays ignored: the write
@@ -251,10 +253,10 @@ TEST(PcmclipSignals, AnIgnoredSighupLetsTheWriteFinish) {
   TempDir dir;
   dir.write("song.wav", kWav);
   const RunResult run =
-      run_tool("pcmclip", kWholeBufferArgs, dir.path(), {.signal = SIGHUP, .ignored_signals = {SIGHUP}});
-  EXPECT_EQ(run.out, kNames + sizes(60, 0, kWholeBuffer) + done(kWholeBuffer));
+      run_tool("pcmclip", trim_args(kLongWrite), dir.path(), {.signal = SIGHUP, .ignored_signals = {SIGHUP}});
+  EXPECT_EQ(run.out, kNames + sizes(60, 0, kLongWrite) + done(kLongWrite));
   EXPECT_EQ(run.status, 0);
-  EXPECT_TRUE(is_whole_buffer_trim(dir.read("song.wa")));
+  EXPECT_TRUE(is_trim_to(dir.read("song.wa"), kLongWrite));
   EXPECT_EQ(dir.names().size(), 2u) << "a temporary file was left";
 }
 
@@ -270,7 +272,7 @@ TEST(PcmclipSignals, SigtermDuringAWriteInPlaceLeavesTheOldOrTheNewFileWhole) {
     dir.write("song.wa", "old");
     chmod(output.c_str(), 0666);
     chmod(folder.c_str(), 0555);
-    const RunResult run = run_tool("pcmclip", kWholeBufferArgs, folder,
+    const RunResult run = run_tool("pcmclip", trim_args(kLongWrite), folder,
                                    {.signal = signal_after_us >= 0 ? SIGTERM : 0,
                                     .signal_after_us = signal_after_us, .as_other_user = true});
     chmod(folder.c_str(), 0700);
@@ -280,13 +282,13 @@ TEST(PcmclipSignals, SigtermDuringAWriteInPlaceLeavesTheOldOrTheNewFileWhole) {
   clock_gettime(CLOCK_MONOTONIC, &start);
   ASSERT_EQ(run_in_place(-1).status, 0);
   clock_gettime(CLOCK_MONOTONIC, &end);
-  ASSERT_TRUE(is_whole_buffer_trim(dir.read("song.wa"))) << "not written in place";
+  ASSERT_TRUE(is_trim_to(dir.read("song.wa"), kLongWrite)) << "not written";
   const std::int64_t took_us = (end.tv_sec - start.tv_sec) * 1000000 + (end.tv_nsec - start.tv_nsec) / 1000;
   for (int moment = 1; moment <= 5; ++moment) {
     const RunResult run = run_in_place(took_us * moment / 6);
     const Bytes out = dir.read("song.wa");
     EXPECT_TRUE(run.status == 0 || run.status == 128 + SIGTERM) << "status " << run.status;
-    EXPECT_TRUE(out == "old" || is_whole_buffer_trim(out)) << "moment " << moment << ": torn, " << out.size() << " bytes";
+    EXPECT_TRUE(out == "old" || is_trim_to(out, kLongWrite)) << "moment " << moment << ": torn, " << out.size() << " bytes";
     EXPECT_EQ(dir.names().size(), 2u) << "a file was left";
   }
 }
