@@ -330,7 +330,8 @@ namespace {
 // In the Windows mode, why a case cannot run as it is meant; empty when it
 // can. Windows programs have no file-size limit to ignore (wine itself is
 // killed by the signal), no POSIX permission bits, and open no folder as a
-// file; and wine shows a symbolic link as the file it names. Links to
+// file; wine shows a symbolic link as the file it names, and finds itself
+// and its programs by PATH and WINEPATH. Links to
 // devices (/dev/full) work alike.
 std::string windows_unsupported(const Case& c) {
   if (!tools().windows) return "";
@@ -341,6 +342,8 @@ std::string windows_unsupported(const Case& c) {
     return "a file system of the tests' own";
   }
   if (!c.run.fifo.name.empty() || !c.run.stdin_bytes.empty()) return "POSIX pipes by name";
+  for (const std::string& entry : c.run.environment)
+    if (entry.rfind("PATH=", 0) == 0) return "a POSIX search path (wine looks through WINEPATH)";
   for (const auto* files : {&c.inputs, &c.outputs})
     for (const File& f : *files)
       if (f.mode != 0 || f.owner >= 0 || f.group >= 0) return "permission bits";

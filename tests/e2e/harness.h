@@ -15,7 +15,7 @@
 //   - a case is skipped when Windows cannot hold one of its names (see
 //     windows_refusal), or when it needs what Windows programs under wine
 //     do not have: a file-size limit, permission bits, a symbolic link to a
-//     file or folder (see check_case);
+//     file or folder, a POSIX search path (see check_case);
 //   - programs the tools start by name are looked for through WINEPATH.
 // The folder of the recording AlertPane is the build's tests/recorder, the
 // tools' folder being its bin.
