@@ -31,10 +31,12 @@ bool copy_file_part(std::FILE* out, const OutputPart& part) {
   return done == part.length || copy_in_blocks(out, part, done);
 }
 
+// An output's stream, before its first write: unbuffered, so that each
+// part goes straight from its buffer or file to the output.
+void set_unbuffered(std::FILE* file) { std::setvbuf(file, nullptr, _IONBF, 0); }
+
 // Writes the parts in order from the file's position; the caller closes it.
 bool write_parts(std::FILE* file, std::initializer_list<OutputPart> parts) {
-  // Unbuffered: each part goes straight from its buffer or file to the output.
-  std::setvbuf(file, nullptr, _IONBF, 0);
   for (const OutputPart& part : parts) {
     if (part.length == 0) continue;
     const bool written = part.source != nullptr ? copy_file_part(file, part)
@@ -92,6 +94,7 @@ SaveResult write_in_place(const char* name, std::initializer_list<OutputPart> pa
     case platform::Opened::Link: return SaveResult::LinkNotReplaced;
     case platform::Opened::Failed: return SaveResult::CannotOpen;
   }
+  set_unbuffered(file);
   FileIdentity opened;
   if (platform::identify_open(file, opened) && is_read_file(opened, reads)) {
     std::fclose(file);
@@ -141,6 +144,7 @@ SaveResult save_file(const char* name, std::initializer_list<OutputPart> parts, 
     case platform::Temporary::NoFolder: return SaveResult::CannotOpen;
     case platform::Temporary::Failed: return SaveResult::WriteFailed;
   }
+  set_unbuffered(file);
   const bool written = platform::reserve_room(file, total_length(parts)) != platform::Room::NoRoom &&
                        write_parts(file, parts);
   if (std::fclose(file) != 0 || !written) {
