@@ -126,6 +126,8 @@ const Message* save_image(const FileName& name, const BmpImage& image, const Rea
     case SaveResult::CannotOpen: return &msg::kOpenError;
     case SaveResult::WriteFailed: return &msg::kWriteFailed;
     case SaveResult::SameAsInput: return &msg::kOutputIsInput;
+    case SaveResult::LinkNotReplaced: return &msg::kOutputIsLink;
+    case SaveResult::SameAsStandardOutput: return &msg::kOutputIsStandardOutput;
   }
   return &msg::kWriteFailed;
 }

@@ -76,8 +76,10 @@ const Message* check_fits_buffer(const BmpImage& image);
 void check_fits_buffer_or_fail(const BmpImage& image, const char* name);
 // Writes the picture's image length (see save_file), its file-size field
 // (bytes 2-5) set to that length: "ファイルオープンエラー",
-// "ファイルの書き込みに失敗しました", or "出力ファイルが入力ファイルと同じです"
-// when it would be written in place over one of the files the run reads.
+// "ファイルの書き込みに失敗しました", "出力ファイルが入力ファイルと同じです"
+// when it would be written in place over one of the files the run reads,
+// "出力ファイルのシンボリックリンクを置き換えられません" for a link that cannot
+// be replaced, or "出力ファイルが標準出力と同じです".
 const Message* save_image(const FileName& name, const BmpImage& image, const ReadFiles& reads);
 void save_image_or_fail(const FileName& name, const BmpImage& image, const ReadFiles& reads);
 

@@ -14,6 +14,8 @@ inline constexpr Message kWriteFailed = MESSAGE("ファイルの書き込みに�
 inline constexpr Message kImageSizeAbnormal = MESSAGE("画像サイズが異常です\n");
 inline constexpr Message kOutputIsInput = MESSAGE("出力ファイルが入力ファイルと同じです\n");
 inline constexpr Message kNameTooLong = MESSAGE("ファイル名が長すぎます\n");
+inline constexpr Message kOutputIsLink = MESSAGE("出力ファイルのシンボリックリンクを置き換えられません\n");
+inline constexpr Message kOutputIsStandardOutput = MESSAGE("出力ファイルが標準出力と同じです\n");
 
 inline constexpr Message kXInvalid = MESSAGE("Xが異常です[%s]\n");
 inline constexpr Message kYInvalid = MESSAGE("Yが異常です[%s]\n");
@@ -45,6 +47,7 @@ inline constexpr Message kError = MESSAGE("エラー");
 inline constexpr const Message* kAlertTexts[] = {
     &kError,         &kSpriteIsOutput, &kSticksOutSideways, &kSticksOutVertically, &kReadError, &kNotBmp,
     &kNotPlainBmp,   &kImageSizeAbnormal, &kOpenError,      &kWriteFailed,         &kOutputIsInput,
+    &kOutputIsLink,  &kOutputIsStandardOutput,
 };
 
 }  // namespace msg

@@ -49,6 +49,7 @@ bool open_text_file(TextFile& text, const char* name, std::uint64_t limit) {
   text.limit = limit;
   text.failed = false;
   text.too_large = false;
+  text.mid_line = false;
   return text.file != nullptr;
 }
 
@@ -62,7 +63,10 @@ bool hold_text_file(TextFile& text, const char* name, unsigned char* memory, std
   return true;
 }
 
-void rewind_text_file(TextFile& text) { text.position = 0; }
+void rewind_text_file(TextFile& text) {
+  text.position = 0;
+  text.mid_line = false;
+}
 
 void close_text_file(TextFile& text) {
   if (text.file != nullptr) std::fclose(text.file);
@@ -82,6 +86,8 @@ bool read_text_line(TextFile& text, TextLine& line) {
   // end that did not fit comes with the next read as an empty line.
   const int following = length == kTextLineCapacity - 1 && c != '\n' ? peek(text) : kEnd;
   line.cut = following != kEnd && following != '\n' && following != '\r';
+  line.continued = text.mid_line;
+  text.mid_line = length == kTextLineCapacity - 1 && c != '\n';
   return length > 0;
 }
 

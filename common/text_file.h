@@ -14,6 +14,7 @@ struct TextLine {
   char text[kTextLineCapacity];
   std::size_t length;  // characters read, the line end included
   bool cut;            // stopped at 1,023 characters while the line goes on
+  bool continued;      // the rest of a line that an earlier read stopped in
 };
 
 // An open text file, read through its own fixed buffer up to a limit, or
@@ -28,6 +29,7 @@ struct TextFile {
   std::uint64_t limit;     // bytes that may be read
   bool failed;
   bool too_large;
+  bool mid_line;  // the last read stopped inside a line
 };
 
 // Opens the file for reading, to be read up to limit bytes; false when it
@@ -41,7 +43,8 @@ void rewind_text_file(TextFile& text);
 void close_text_file(TextFile& text);
 
 // Reads the next line: up to and including its LF, or 1,023 characters,
-// whichever comes first; the rest of a longer line comes with the next read.
+// whichever comes first; the rest of a longer line comes with the next
+// reads, marked as continued.
 // A CR LF reads as a single LF on every platform. False at the end of the
 // file (nothing was read); a read error counts as the end.
 bool read_text_line(TextFile& text, TextLine& line);

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <iconv.h>
+#include <malloc.h>
 #include <poll.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
@@ -95,7 +96,9 @@ TempDir::~TempDir() {
 }
 
 void TempDir::write(const std::string& name, const Bytes& bytes) const {
-  std::ofstream file(in_dir(path_, name), std::ios::binary);
+  const std::filesystem::path path = in_dir(path_, name);
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream file(path, std::ios::binary);
   file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
@@ -104,9 +107,14 @@ Bytes TempDir::read(const std::string& name) const {
   return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-std::vector<std::string> TempDir::names() const {
+std::vector<std::string> TempDir::names(bool in_folders) const {
   std::vector<std::string> found;
-  for (const auto& entry : std::filesystem::directory_iterator(path_)) found.push_back(entry.path().filename());
+  if (!in_folders) {
+    for (const auto& entry : std::filesystem::directory_iterator(path_)) found.push_back(entry.path().filename());
+    return found;
+  }
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(path_))
+    found.push_back(entry.path().lexically_relative(path_).string());
   return found;
 }
 
@@ -116,6 +124,12 @@ bool TempDir::exists(const std::string& name) const {
 }
 
 namespace {
+std::int64_t microseconds_now() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return std::int64_t{now.tv_sec} * 1000000 + now.tv_nsec / 1000;
+}
+
 bool temporary_output_in(const std::string& dir) {
   for (const auto& entry : std::filesystem::directory_iterator(dir))
     if (entry.path().filename().string().rfind(".assettools-", 0) == 0) return true;
@@ -208,11 +222,21 @@ RunResult run_tool(const std::string& tool, const std::vector<std::string>& args
   const bool drop_root = options.as_other_user && geteuid() == 0;
   std::vector<std::string> words;
   if (!tools().runner.empty()) words.push_back(tools().runner);
-  words.push_back((drop_root ? other_user_tools().dir : tools().dir) + "/" + tool + tools().suffix);
+  std::string program = (drop_root ? other_user_tools().dir : tools().dir) + "/" + tool + tools().suffix;
+  if (!options.tool_folder.empty()) {
+    const std::filesystem::path copy = in_dir(dir, options.tool_folder) + "/" + tool + tools().suffix;
+    std::filesystem::create_directories(copy.parent_path());
+    std::filesystem::copy_file(program, copy, std::filesystem::copy_options::overwrite_existing);
+    program = copy.string();
+  }
+  words.push_back(program);
   for (const std::string& a : args) words.push_back(host_name(a));
   std::vector<char*> argv;
   for (std::string& w : words) argv.push_back(w.data());
   argv.push_back(nullptr);
+  std::vector<std::string> environment = options.environment;
+  for (std::string& entry : environment)
+    for (std::size_t at; (at = entry.find("{folder}")) != std::string::npos;) entry.replace(at, 8, dir);
   int pipe_ends[2], input_ends[2];
   if (pipe(pipe_ends) != 0 || pipe(input_ends) != 0) throw std::runtime_error("pipe failed");
   if (options.stdin_bytes.size() > 65536) throw std::runtime_error("standard input beyond a pipe's buffer");
@@ -231,6 +255,9 @@ RunResult run_tool(const std::string& tool, const std::vector<std::string>& args
     fifo_writer = std::thread(write_fifo_once, path, options.fifo.bytes, std::cref(run_ended));
   }
   const Terminal terminal = options.terminal ? open_terminal() : Terminal{};
+  // The child's peak memory starts from this process's at the fork: what
+  // earlier tests freed goes back to the system first.
+  malloc_trim(0);
   const pid_t child = fork();
   if (child == 0) {
     dup2(options.stdout_full ? open("/dev/full", O_WRONLY) : options.terminal ? terminal.device : pipe_ends[1],
@@ -247,7 +274,8 @@ RunResult run_tool(const std::string& tool, const std::vector<std::string>& args
     }
     if (chdir(dir.c_str()) != 0) _exit(127);
     for (int s : {SIGPIPE, SIGINT, SIGTERM, SIGHUP}) std::signal(s, SIG_DFL);  // an ignored one stays ignored
-    for (const std::string& entry : options.environment) putenv(const_cast<char*>(entry.c_str()));
+    for (int s : options.ignored_signals) std::signal(s, SIG_IGN);
+    for (const std::string& entry : environment) putenv(const_cast<char*>(entry.c_str()));
     if (options.file_size_limit > 0) {
       const rlimit limit{static_cast<rlim_t>(options.file_size_limit), static_cast<rlim_t>(options.file_size_limit)};
       if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(127);
@@ -270,13 +298,16 @@ RunResult run_tool(const std::string& tool, const std::vector<std::string>& args
   char chunk[65536];
   // (<chrono> holds a literal that is not code page 932.)
   const std::time_t deadline = std::time(nullptr) + 60;
+  const std::int64_t started = microseconds_now();
   bool signalled = false;
   for (pollfd out{pipe_ends[0], POLLIN, 0};;) {
     if (poll(&out, 1, options.signal != 0 ? 1 : 100) > 0) {
       const ssize_t n = read(pipe_ends[0], chunk, sizeof chunk);
       if (n <= 0) break;
       result.out.append(chunk, static_cast<std::size_t>(n));
-    } else if (options.signal != 0 && !signalled && temporary_output_in(dir)) {
+    } else if (options.signal != 0 && !signalled &&
+               (options.signal_after_us >= 0 ? microseconds_now() - started >= options.signal_after_us
+                                             : temporary_output_in(dir))) {
       signalled = kill(child, options.signal) == 0;
     } else if (std::time(nullptr) > deadline) {
       kill(child, SIGKILL);
@@ -378,16 +409,21 @@ namespace {
 // In the Windows mode, why a case cannot run as it is meant; empty when it
 // can. Windows programs have no file-size limit to ignore (wine itself is
 // killed by the signal), no POSIX permission bits, and open no folder as a
-// file; and wine shows a symbolic link as the file it names. Links to
+// file; wine shows a symbolic link as the file it names, and finds itself
+// and its programs by PATH and WINEPATH. Links to
 // devices (/dev/full) work alike.
 std::string windows_unsupported(const Case& c) {
   if (!tools().windows) return "";
   if (c.run.file_size_limit > 0) return "a file-size limit";
   if (c.run.as_other_user || c.run.folder_mode != 0) return "POSIX users and permission bits";
-  if (c.run.signal != 0) return "POSIX signals";
+  if (c.run.signal != 0 || !c.run.ignored_signals.empty()) return "POSIX signals";
   if (c.run.terminal) return "a console under wine, which draws with escape sequences";
-  if (c.run.no_free_inodes) return "a file system of the tests' own";
+  if (c.run.no_free_inodes || c.run.no_free_space || !c.run.read_only_mount.empty()) {
+    return "a file system of the tests' own";
+  }
   if (!c.run.fifo.name.empty() || !c.run.stdin_bytes.empty()) return "POSIX pipes by name";
+  for (const std::string& entry : c.run.environment)
+    if (entry.rfind("PATH=", 0) == 0) return "a POSIX search path (wine looks through WINEPATH)";
   for (const auto* files : {&c.inputs, &c.outputs})
     for (const File& f : *files)
       if (f.mode != 0 || f.owner >= 0 || f.group >= 0) return "permission bits";
@@ -406,22 +442,44 @@ void give(const std::string& path, const File& f, const Case& c) {
   }
 }
 
-// A file system mounted over the case's folder, unmounted at the end.
+// A file system mounted over a folder, with the tmpfs options given, or
+// without them the folder itself again, read-only; unmounted at the end.
 class FolderFileSystem {
  public:
-  FolderFileSystem(const std::string& folder, int inodes) : folder_(folder) {
-    const std::string options = "size=1m,nr_inodes=" + std::to_string(inodes);
+  FolderFileSystem(const std::string& folder, const std::string& options) : folder_(folder) {
     mounted_ = mount("tmpfs", folder.c_str(), "tmpfs", 0, options.c_str()) == 0;
   }
-  ~FolderFileSystem() {
-    if (mounted_) umount2(folder_.c_str(), MNT_DETACH);
+  explicit FolderFileSystem(const std::string& folder) : folder_(folder) {
+    mounted_ = mount(folder.c_str(), folder.c_str(), nullptr, MS_BIND, nullptr) == 0;
+    if (mounted_ && mount(nullptr, folder.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) != 0) unmount();
   }
+  ~FolderFileSystem() { unmount(); }
   bool mounted() const { return mounted_; }
+  void unmount() {
+    if (mounted_) umount2(folder_.c_str(), MNT_DETACH);
+    mounted_ = false;
+  }
 
  private:
   std::string folder_;
   bool mounted_;
 };
+
+// The pages of a tmpfs that the case's files fill.
+std::size_t pages_of(const std::vector<File>& files) {
+  constexpr std::size_t kPage = 4096;
+  std::size_t pages = 0;
+  for (const File& f : files) pages += (f.bytes.size() + kPage - 1) / kPage;
+  return std::max<std::size_t>(pages, 1) * kPage;
+}
+
+// The folders a name lies in, outermost first.
+std::vector<std::string> folders_of(const std::string& name) {
+  std::vector<std::string> folders;
+  for (std::size_t at = name.find('/'); at != std::string::npos; at = name.find('/', at + 1))
+    folders.push_back(name.substr(0, at));
+  return folders;
+}
 
 bool gives_files_away(const Case& c) {
   for (const auto* files : {&c.inputs, &c.outputs})
@@ -446,31 +504,57 @@ void check_case(const std::string& tool, const Case& c) {
   if (!refusal.empty()) GTEST_SKIP() << "Windows cannot hold " << refusal;
   TempDir dir;
   std::unique_ptr<FolderFileSystem> full;
-  if (c.run.no_free_inodes) {
-    // One inode for the folder itself, one for each file of the case.
-    full = std::make_unique<FolderFileSystem>(dir.path(), 1 + c.inputs.size() + c.links.size());
+  if (c.run.no_free_inodes || c.run.no_free_space) {
+    // One inode for the folder itself, one for each file of the case; or
+    // just the pages the case's files fill.
+    const std::string options = c.run.no_free_inodes ? "size=1m,mode=0700,nr_inodes=" + std::to_string(1 + c.inputs.size() + c.links.size())
+                                                     : "mode=0700,size=" + std::to_string(pages_of(c.inputs));
+    full = std::make_unique<FolderFileSystem>(dir.path(), options);
     if (!full->mounted()) GTEST_SKIP() << "cannot mount a file system here (not root?)";
   }
   std::set<std::string> expected_names;
+  std::set<std::string> folders;
   for (const File& f : c.inputs) {
     dir.write(f.name, f.bytes);
+    ASSERT_EQ(dir.read(f.name).size(), f.bytes.size()) << f.name << " not written whole";
     give(in_dir(dir.path(), f.name), f, c);
     if (f.mode != 0) {
       ASSERT_EQ(chmod(in_dir(dir.path(), f.name).c_str(), f.mode), 0);
     }
     expected_names.insert(host_name(f.name));
+    for (const std::string& folder : folders_of(f.name)) folders.insert(folder);
   }
   if (!c.run.fifo.name.empty()) expected_names.insert(host_name(c.run.fifo.name));
+  for (const Link& l : c.links) {
+    for (const std::string& folder : folders_of(l.name)) {
+      std::filesystem::create_directories(in_dir(dir.path(), folder));
+      folders.insert(folder);
+    }
+    ASSERT_EQ(symlink(l.target.c_str(), in_dir(dir.path(), l.name).c_str()), 0);
+    expected_names.insert(host_name(l.name));
+  }
+  for (const std::string& folder : folders) {
+    give(in_dir(dir.path(), folder), {}, c);
+    expected_names.insert(host_name(folder));
+  }
+  // Last, so that the user who makes the case's files may still add links.
   if (c.run.folder_mode != 0) {
     ASSERT_EQ(chmod(dir.path().c_str(), c.run.folder_mode), 0);
   } else {
     give(dir.path(), {}, c);
   }
-  for (const Link& l : c.links) {
-    ASSERT_EQ(symlink(l.target.c_str(), in_dir(dir.path(), l.name).c_str()), 0);
-    expected_names.insert(host_name(l.name));
+  if (!c.run.tool_folder.empty()) {
+    const std::string copy = c.run.tool_folder + "/" + tool + tools().suffix;
+    expected_names.insert(host_name(copy));
+    for (const std::string& folder : folders_of(copy)) expected_names.insert(host_name(folder));
+  }
+  std::unique_ptr<FolderFileSystem> read_only;
+  if (!c.run.read_only_mount.empty()) {
+    read_only = std::make_unique<FolderFileSystem>(in_dir(dir.path(), c.run.read_only_mount));
+    if (!read_only->mounted()) GTEST_SKIP() << "cannot mount a folder read-only here (not root?)";
   }
   const RunResult run = run_tool(tool, c.args, dir.path(), c.run);
+  if (read_only) read_only->unmount();
   chmod(dir.path().c_str(), 0700);  // so that the folder can be read and removed
   EXPECT_EQ(run.out, c.out) << "stdout " << hex(run.out) << "\nwanted " << hex(c.out);
   EXPECT_EQ(run.status, c.status);
@@ -506,7 +590,7 @@ void check_case(const std::string& tool, const Case& c) {
     EXPECT_EQ(std::string(target, length > 0 ? static_cast<std::size_t>(length) : 0), l.target)
         << l.name << " is no longer the same link";
   }
-  for (const std::string& name : dir.names())
+  for (const std::string& name : dir.names(true))
     EXPECT_TRUE(expected_names.count(name) == 1) << name << " was left in the folder";
 }
 

@@ -15,8 +15,8 @@
 //   - a case is skipped when Windows cannot hold one of its names (see
 //     windows_refusal), or when it needs what Windows programs under wine
 //     do not have: a file-size limit, permission bits, a symbolic link to a
-//     file or folder, a terminal that passes bytes unchanged (see
-//     check_case);
+//     file or folder, a POSIX search path, a terminal that passes bytes
+//     unchanged (see check_case);
 //   - programs the tools start by name are looked for through WINEPATH.
 // The folder of the recording AlertPane is the build's tests/recorder, the
 // tools' folder being its bin.
@@ -32,6 +32,8 @@ namespace e2e {
 
 using Bytes = std::string;
 
+// A name with '/' in it lies in folders of the case's folder, which are
+// made for it (and given to the other user with the case's folder).
 struct File {
   std::string name;
   Bytes bytes;
@@ -59,6 +61,8 @@ struct RunOptions {
   File fifo = {};                             // a named pipe made in the folder, which a writer opens once
                                               // and fills with the bytes (as `cat file > fifo`); no name: none
   int signal = 0;                             // sent as soon as a temporary output (.assettools-*) appears
+  std::int64_t signal_after_us = -1;          // or, when not negative, this long after the tool started
+  std::vector<int> ignored_signals = {};      // ignored when the tool starts, as under nohup
   bool as_other_user = false;                 // run as kOtherUser, the folder and inputs given to it, when the
                                               // tests run as root; as the tests' own user otherwise. Where that
                                               // user cannot reach the tools, copies of them run; where it cannot
@@ -70,6 +74,12 @@ struct RunOptions {
   unsigned folder_mode = 0;                   // permission bits of the folder (which then stays root's)
   bool no_free_inodes = false;                // the folder is a file system without an inode to spare once
                                               // the case's files are in it (needs root to mount it)
+  bool no_free_space = false;                 // the folder is a file system without a block to spare once
+                                              // the case's files are in it (needs root to mount it)
+  std::string read_only_mount = {};           // a folder of the case's folder (or "."), made read-only by a
+                                              // bind mount once its files are in it (needs root)
+  std::string tool_folder = {};               // the tool is copied into this folder of the case's folder and
+                                              // run from there
 };
 
 // One row of a tool's table: the command line, the files in its folder, and
@@ -109,14 +119,16 @@ class TempDir {
   void write(const std::string& name, const Bytes& bytes) const;
   Bytes read(const std::string& name) const;
   bool exists(const std::string& name) const;
-  // Every name in the folder.
-  std::vector<std::string> names() const;
+  // Every name in the folder, and with in_folders those in its folders too
+  // (as paths from the folder).
+  std::vector<std::string> names(bool in_folders = false) const;
 
  private:
   std::string path_;
 };
 
-// Runs the tool with the arguments, in the folder.
+// Runs the tool with the arguments, in the folder. "{folder}" in an entry
+// of the environment stands for the folder's path.
 RunResult run_tool(const std::string& tool, const std::vector<std::string>& args, const std::string& dir,
                    const RunOptions& options = {});
 

@@ -34,6 +34,10 @@ std::vector<std::string> args(const std::string& x, const std::string& y) {
 
 
 const std::string kLongName = repeat('n', 1024);
+// A background whose result takes more pages than the old output it is
+// written over.
+const Bytes kLargeBackground = solid_bmp(100, 100, {1, 2, 3});
+const Bytes kOldOutput = repeat('o', 1200);
 const Bytes kBlend00 = reference_blend(kBackground, kSprite, kAlpha, 0, 0);
 
 const Case kCases[] = {
@@ -69,6 +73,9 @@ const Case kCases[] = {
      .out = "[キャラファイル名] と [出力ファイル名] が同じです\n", .status = 1},
     {.name = "alpha is output", .args = {"bg.bmp", "sp.bmp", "al.bmp", "al.bmp", "0", "0"}, .inputs = kInputs,
      .out = "[アルファファイル名] と [出力ファイル名] が同じです\n", .status = 1},
+    {.name = "an input spelt another way is replaced by the whole result",
+     .args = {"bg.bmp", "sp.bmp", "al.bmp", "./sp.bmp", "0", "0"}, .inputs = kInputs,
+     .out = with(kCompositeDone, "./sp.bmp"), .outputs = {{"sp.bmp", reference_blend(kBackground, kSprite, kAlpha, 0, 0)}}},
     {.name = "names differing in case are different", .args = {"bg.bmp", "sp.bmp", "al.bmp", "BG.bmp", "0", "0"},
      .inputs = kInputs, .out = with(kCompositeDone, "BG.bmp"),
      .outputs = {{"BG.bmp", reference_blend(kBackground, kSprite, kAlpha, 0, 0)}}},
@@ -155,12 +162,19 @@ const Case kCases[] = {
     {.name = "a read-only output is refused", .args = args("0", "0"),
      .inputs = {kInputs[0], kInputs[1], kInputs[2], {"out.bmp", "old", 0444}}, .out = kOpenError + "out.bmp\n",
      .status = 1, .outputs = {{"out.bmp", "old", 0444}}, .run = {.as_other_user = true}},
+    {.name = "a read-only output is refused to root too", .args = args("0", "0"),
+     .inputs = {kInputs[0], kInputs[1], kInputs[2], {"out.bmp", "old", 0444}}, .out = kOpenError + "out.bmp\n",
+     .status = 1, .outputs = {{"out.bmp", "old", 0444}}},
     {.name = "a writable output in a read-only folder is written in place", .args = args("0", "0"),
      .inputs = {kInputs[0], kInputs[1], kInputs[2], {"out.bmp", "old", 0646}}, .out = with(kCompositeDone, "out.bmp"),
      .outputs = {{"out.bmp", kBlend00, 0646}}, .run = {.as_other_user = true, .folder_mode = 0555}},
-    {.name = "an output in place that is an input through a link is refused", .args = args("0", "0"), .inputs = kInputs,
-     .out = kOutputIsInput + "out.bmp\n", .status = 1, .outputs = {{"bg.bmp", kBackground}},
+    {.name = "an output link in a read-only folder is refused, also to an input", .args = args("0", "0"),
+     .inputs = kInputs, .out = kOutputIsLink + "out.bmp\n", .status = 1, .outputs = {{"bg.bmp", kBackground}},
      .links = {{"out.bmp", "bg.bmp"}}, .run = {.as_other_user = true, .folder_mode = 0555}},
+    {.name = "an input spelt another way as the output is not written in place",
+     .args = {"bg.bmp", "sp.bmp", "al.bmp", "./sp.bmp", "0", "0"}, .inputs = {kInputs[0], {"sp.bmp", kSprite, 0666}, kInputs[2]},
+     .out = kOutputIsInput + "./sp.bmp\n", .status = 1, .outputs = {{"sp.bmp", kSprite}},
+     .run = {.as_other_user = true, .folder_mode = 0555}},
     {.name = "in a sticky folder another user's writable output is written in place", .args = args("0", "0"),
      .inputs = {kInputs[0], kInputs[1], kInputs[2], {"out.bmp", "old", 0666, 0, 0}},
      .out = with(kCompositeDone, "out.bmp"), .outputs = {{"out.bmp", kBlend00, 0666, 0, 0}},
@@ -172,6 +186,37 @@ const Case kCases[] = {
     {.name = "replaced by root, an output keeps its owner and group", .args = args("0", "0"),
      .inputs = {kInputs[0], kInputs[1], kInputs[2], {"out.bmp", "old", 0640, 1234, 4321}},
      .out = with(kCompositeDone, "out.bmp"), .outputs = {{"out.bmp", kBlend00, 0640, 1234, 4321}}},
+    {.name = "a longer output written in place is cut to the new length", .args = args("0", "0"),
+     .inputs = {kInputs[0], kInputs[1], kInputs[2], {"out.bmp", kOldOutput, 0646}}, .out = with(kCompositeDone, "out.bmp"),
+     .outputs = {{"out.bmp", kBlend00, 0646}}, .run = {.as_other_user = true, .folder_mode = 0555}},
+    {.name = "a file-size limit leaves an output written in place as it was", .args = args("0", "0"),
+     .inputs = {kInputs[0], kInputs[1], kInputs[2], {"out.bmp", "good", 0666}}, .out = kWriteFailed + "out.bmp\n",
+     .status = 1, .outputs = {{"out.bmp", "good"}},
+     .run = {.file_size_limit = 100, .as_other_user = true, .folder_mode = 0555}},
+    // A link is never written through, also where it cannot be replaced.
+    {.name = "an output link in a read-only folder is refused, the file it names unchanged", .args = args("0", "0"),
+     .inputs = {kInputs[0], kInputs[1], kInputs[2], {"keys", "ssh-ed25519 AAAA", 0666}},
+     .out = kOutputIsLink + "out.bmp\n", .status = 1, .outputs = {{"keys", "ssh-ed25519 AAAA"}},
+     .links = {{"out.bmp", "keys"}}, .run = {.as_other_user = true, .folder_mode = 0555}},
+    {.name = "an output link in a sticky folder is refused, the file it names unchanged", .args = args("0", "0"),
+     .inputs = {kInputs[0], kInputs[1], kInputs[2], {"keys", "ssh-ed25519 AAAA", 0666, kOtherUser, kOtherUser}},
+     .out = kOutputIsLink + "out.bmp\n", .status = 1, .outputs = {{"keys", "ssh-ed25519 AAAA"}},
+     .links = {{"out.bmp", "keys"}}, .run = {.as_other_user = true, .folder_mode = 01777}},
+    {.name = "an output link on a read-only mount is refused, the file it names unchanged",
+     .args = {"bg.bmp", "sp.bmp", "al.bmp", "ro/out.bmp", "0", "0"},
+     .inputs = {kInputs[0], kInputs[1], kInputs[2], {"keys", "ssh-ed25519 AAAA", 0666}},
+     .out = kOutputIsLink + "ro/out.bmp\n", .status = 1, .outputs = {{"keys", "ssh-ed25519 AAAA"}},
+     .links = {{"ro/out.bmp", "../keys"}}, .run = {.as_other_user = true, .read_only_mount = "ro"}},
+    // Written in place, a file is never torn: a full disk shows before its first byte changes.
+    {.name = "a full disk leaves an output written in place as it was", .args = args("0", "0"),
+     .inputs = {{"bg.bmp", kLargeBackground}, kInputs[1], kInputs[2], {"out.bmp", kOldOutput, 0666}},
+     .out = kWriteFailed + "out.bmp\n", .status = 1, .outputs = {{"out.bmp", kOldOutput}},
+     .run = {.as_other_user = true, .folder_mode = 0555, .no_free_space = true}},
+    // Standard output never receives the picture among the messages.
+    {.name = "dev stdout as the output is refused", .args = {"bg.bmp", "sp.bmp", "al.bmp", "/dev/stdout", "0", "0"},
+     .inputs = kInputs, .out = kOutputIsStandardOutput + "/dev/stdout\n", .status = 1, .run = {.as_other_user = true}},
+    {.name = "dev fd 1 as the output is refused", .args = {"bg.bmp", "sp.bmp", "al.bmp", "/dev/fd/1", "0", "0"},
+     .inputs = kInputs, .out = kOutputIsStandardOutput + "/dev/fd/1\n", .status = 1, .run = {.as_other_user = true}},
     {.name = "with no inode for a new file the output is not written in place", .args = args("0", "0"),
      .inputs = {kInputs[0], kInputs[1], kInputs[2], {"out.bmp", "good"}}, .out = kWriteFailed + "out.bmp\n",
      .status = 1, .outputs = {{"out.bmp", "good"}}, .run = {.no_free_inodes = true}},

@@ -13,6 +13,8 @@ inline const Bytes kOpenError = "ファイルオープンエラー\n";
 inline const Bytes kWriteFailed = "ファイルの書き込みに失敗しました\n";
 inline const Bytes kNameTooLong = "ファイル名が長すぎます\n";
 inline const Bytes kOutputIsInput = "出力ファイルが入力ファイルと同じです\n";
+inline const Bytes kOutputIsLink = "出力ファイルのシンボリックリンクを置き換えられません\n";
+inline const Bytes kOutputIsStandardOutput = "出力ファイルが標準出力と同じです\n";
 inline const Bytes kSheetAbnormal = "フォントデータが異常です\n";
 inline const Bytes kCompositeDone = "合成完了:[%s]\n";
 // tagburn and tagscan refuse a bad mode with this message.

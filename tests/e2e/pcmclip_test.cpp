@@ -1,4 +1,7 @@
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <ctime>
 
 #include <csignal>
 
@@ -74,6 +77,8 @@ const Bytes kLong = wav_header(0, 0) + [] {
 // Chunk layouts that other tools write, each with the samples of kData
 // (see make_files.py).
 Bytes as_written(const std::string& layout) { return test_file(layout + ".wav"); }
+// The canonical format chunk, its name and size included.
+const Bytes kFormatChunk = wav_header(0, 0).substr(12, 24);
 // Where the format chunk's fields lie in a file with a 28-byte JUNK chunk
 // before it.
 constexpr std::size_t kJunkedFormat = 12 + 8 + 28 + 8;
@@ -126,6 +131,10 @@ const Case kCases[] = {
          as_written("size-past-the-end")),
     trim("the samples end with the data chunk", 0, 64, header_for(64) + kData + Bytes(4, '\0'),
          as_written("list-after-data")),
+    trim("a 70 KB JUNK chunk before the format", 0, 60, header_for(60) + kData,
+         "RIFF" + le(0, 4) + "WAVE" + "JUNK" + le(70000, 4) + Bytes(70000, 'j') + kFormatChunk + "data" + le(16, 4) + kData),
+    trim("200 KB of data before the format", 0, 60, header_for(60) + kData.substr(0, 8) + Bytes(8, 'd'),
+         "RIFF" + le(0, 4) + "WAVE" + "data" + le(200000, 4) + kData.substr(0, 8) + Bytes(200000 - 8, 'd') + kFormatChunk),
     refused("the rate is read from the format chunk", "0", "60", kNot44100,
             with_bytes(as_written("junk-before-format"), kJunkedFormat + 4, le(48000, 4))),
     refused("the channels are read from the format chunk", "0", "60", kNotStereo,
@@ -219,15 +228,69 @@ TEST(PcmclipBuffer, DataOfAFullBufferIsCutAtItsEnd) {
   EXPECT_EQ(dir.read("big.wa"), header_for(48) + Bytes("\0Y\0\0", 4));
 }
 
+// A trim of kWav to the total size: its samples, then silence.
+std::vector<std::string> trim_args(std::int64_t total) { return {"song.wav", "0", std::to_string(total)}; }
+bool is_trim_to(const Bytes& out, std::int64_t total) {
+  return static_cast<std::int64_t>(out.size()) == total && out.compare(0, 60, header_for(total) + kData) == 0 &&
+         out.find_first_not_of('\0', 60) == Bytes::npos;
+}
+constexpr std::int64_t kWholeBuffer = 104857600;
+// Long enough to write that a signal lands in the middle of it.
+constexpr std::int64_t kLongWrite = 20 << 20;
+
 TEST(PcmclipBuffer, TotalSizeOfTheWholeOutputBuffer) {
   TempDir dir;
   dir.write("song.wav", kWav);
-  const RunResult run = run_tool("pcmclip", {"song.wav", "0", "104857600"}, dir.path());
-  EXPECT_EQ(run.out, kNames + sizes(60, 0, 104857600) + done(104857600));
-  const Bytes out = dir.read("song.wa");
-  ASSERT_EQ(out.size(), 104857600u);
-  EXPECT_EQ(out.substr(0, 60), header_for(104857600) + kData);
-  EXPECT_EQ(out.find_first_not_of('\0', 60), Bytes::npos);
+  const RunResult run = run_tool("pcmclip", trim_args(kWholeBuffer), dir.path());
+  EXPECT_EQ(run.out, kNames + sizes(60, 0, kWholeBuffer) + done(kWholeBuffer));
+  EXPECT_TRUE(is_trim_to(dir.read("song.wa"), kWholeBuffer));
+}
+
+// A signal ignored when the run starts (nohup) stays ignored: the write
+// finishes and the run succeeds.
+TEST(PcmclipSignals, AnIgnoredSighupLetsTheWriteFinish) {
+  if (windows_tools()) GTEST_SKIP() << "Windows: POSIX signals";
+  TempDir dir;
+  dir.write("song.wav", kWav);
+  const RunResult run =
+      run_tool("pcmclip", trim_args(kLongWrite), dir.path(), {.signal = SIGHUP, .ignored_signals = {SIGHUP}});
+  EXPECT_EQ(run.out, kNames + sizes(60, 0, kLongWrite) + done(kLongWrite));
+  EXPECT_EQ(run.status, 0);
+  EXPECT_TRUE(is_trim_to(dir.read("song.wa"), kLongWrite));
+  EXPECT_EQ(dir.names().size(), 2u) << "a temporary file was left";
+}
+
+// Written in place (the folder allows no new file), an output that SIGTERM
+// interrupts at any moment is the old file or the new one, whole. The
+// signal comes at five moments spread over an uninterrupted run's time.
+TEST(PcmclipSignals, SigtermDuringAWriteInPlaceLeavesTheOldOrTheNewFileWhole) {
+  if (windows_tools()) GTEST_SKIP() << "Windows: POSIX signals";
+  TempDir dir;
+  dir.write("song.wav", kWav);
+  const std::string folder = dir.path(), output = folder + "/song.wa";
+  auto run_in_place = [&](std::int64_t signal_after_us) {
+    dir.write("song.wa", "old");
+    chmod(output.c_str(), 0666);
+    chmod(folder.c_str(), 0555);
+    const RunResult run = run_tool("pcmclip", trim_args(kLongWrite), folder,
+                                   {.signal = signal_after_us >= 0 ? SIGTERM : 0,
+                                    .signal_after_us = signal_after_us, .as_other_user = true});
+    chmod(folder.c_str(), 0700);
+    return run;
+  };
+  timespec start{}, end{};
+  clock_gettime(CLOCK_MONOTONIC, &start);
+  ASSERT_EQ(run_in_place(-1).status, 0);
+  clock_gettime(CLOCK_MONOTONIC, &end);
+  ASSERT_TRUE(is_trim_to(dir.read("song.wa"), kLongWrite)) << "not written";
+  const std::int64_t took_us = (end.tv_sec - start.tv_sec) * 1000000 + (end.tv_nsec - start.tv_nsec) / 1000;
+  for (int moment = 1; moment <= 5; ++moment) {
+    const RunResult run = run_in_place(took_us * moment / 6);
+    const Bytes out = dir.read("song.wa");
+    EXPECT_TRUE(run.status == 0 || run.status == 128 + SIGTERM) << "status " << run.status;
+    EXPECT_TRUE(out == "old" || is_trim_to(out, kLongWrite)) << "moment " << moment << ": torn, " << out.size() << " bytes";
+    EXPECT_EQ(dir.names().size(), 2u) << "a file was left";
+  }
 }
 
 TEST(PcmclipMemory, SmallInputTouchesLittleOfTheBuffers) {

@@ -198,6 +198,14 @@ const Case kCases[] = {
     planted("with only relative PATH entries no AlertPane is started", kPlantedScript, "PATH=.:", ""),
     planted("a planted AlertPane.bat in the current folder never runs", kPlantedBatch,
             search_path_entry(recorder_dir()), "[エラー][横がはみ出ます]"),
+    planted("a folder named AlertPane earlier on PATH is passed over", {"AlertPane/readme", "no program"},
+            "PATH={folder}:" + recorder_dir(), "[エラー][横がはみ出ます]"),
+    [] {
+      Case c = planted("an AlertPane on PATH comes before the one in libexec", {"libexec/assettools/AlertPane",
+                       kPlantedScript.bytes, 0755}, search_path_entry(recorder_dir()), "[エラー][横がはみ出ます]");
+      c.run.tool_folder = "bin";
+      return c;
+    }(),
     // Names reach AlertPane literally, split only at blanks, and run nothing.
     injected("semicolon", "x;touch pwned", "[x;touch][pwned]"),
     injected("pipe", "x|touch pwned", "[x|touch][pwned]"),

@@ -231,10 +231,21 @@ const Case kCases[] = {
     {.name = "an output that is a link to a listed picture is replaced", .args = kListArgs,
      .inputs = list_mode("a.bmp\nb.bmp\n"), .out = "a.bmp\nb.bmp\n" + kListDone,
      .outputs = {{"a.bm", kAOut}, {"b.bm", kBOut}, {"a.bmp", kA}}, .links = {{"a.bm", "a.bmp"}}},
+    {.name = "an output that is the middle link of a listed picture's chain of two", .args = kListArgs,
+     .inputs = list_mode("a.bmp\np.bmp\n", {{"F.bmp", kB}}), .out = kOutputIsInput + "a.bm\n" + kListAborted,
+     .status = 1, .outputs = {{"F.bmp", kB}}, .absent = {"p.bm"}, .links = {{"p.bmp", "a.bm"}, {"a.bm", "F.bmp"}}},
+    {.name = "an output that is a link in a listed picture's chain of three", .args = kListArgs,
+     .inputs = list_mode("a.bmp\nq.bmp\n", {{"F.bmp", kB}}), .out = kOutputIsInput + "a.bm\n" + kListAborted,
+     .status = 1, .outputs = {{"F.bmp", kB}}, .absent = {"q.bm"},
+     .links = {{"q.bmp", "p.bmp"}, {"p.bmp", "a.bm"}, {"a.bm", "F.bmp"}}},
+    {.name = "an output that is a listed link", .args = kListArgs, .inputs = list_mode("c.bmp\nc.bm\n", {{"c.bmp", kA}}),
+     .out = kOutputIsInput + "c.bm\n" + kListAborted, .status = 1, .absent = {"c.b"}, .links = {{"c.bm", "a.bmp"}}},
     {.name = "a file mode output linked to its own picture is replaced", .args = kFileArgs,
      .inputs = file_mode(kRedToBlue), .out = kDone, .outputs = {{"pic.bm", picture_with({{kRed, kBlue}})}, {"pic.bmp", kPicture}},
      .links = {{"pic.bm", "pic.bmp"}}},
     // Tables and lists: pipes work, endless ones stop.
+    {.name = "a picture from standard input has an output in dev, never made", .args = {"-F", "/dev/stdin", "t.txt"},
+     .inputs = {{"t.txt", kRedToBlue}}, .out = kOpenError + "/dev/stdi\n", .status = 1, .run = {.stdin_bytes = kPicture}},
     {.name = "a table from a pipe", .args = {"-F", "pic.bmp", "/dev/stdin"}, .inputs = {{"pic.bmp", kPicture}},
      .out = kDone, .outputs = {{"pic.bm", picture_with({{kRed, kBlue}})}}, .run = {.stdin_bytes = kRedToBlue}},
     {.name = "a list from a pipe", .args = {"-L", "/dev/stdin", "t.txt"}, .inputs = list_mode(""),
@@ -251,6 +262,13 @@ const Case kCases[] = {
     {.name = "missing list before missing table", .args = kListArgs, .out = kReadError + "list.txt\n", .status = 1},
     {.name = "missing table in list mode does not abort a picture", .args = {"-L", "list.txt", "none.txt"},
      .inputs = list_mode("a.bmp\n"), .out = kReadError + "none.txt\n", .status = 1, .absent = {"a.bm"}},
+    {.name = "the rest of a long line is no listed name", .args = kListArgs,
+     .inputs = list_mode("a.bmp\n" + repeat('y', 1023) + "a.bmpx\n"),
+     .out = "a.bmp\n" + repeat('y', 1023) + kNameTooLong + repeat('y', 1023) + "\n" + kListAborted, .status = 1,
+     .outputs = {{"a.bm", kAOut}}},
+    {.name = "a long comment is a comment to its line end", .args = kListArgs,
+     .inputs = list_mode("#" + repeat('c', 1022) + "b.bmp\na.bmp\n"), .out = "a.bmp\n" + kListDone,
+     .outputs = {{"a.bm", kAOut}}, .absent = {"b.bm"}},
     {.name = "listed name longer than a line read is refused", .args = kListArgs,
      .inputs = list_mode("a.bmp\n" + repeat('n', 1023) + "x.bmp\nb.bmp\n"),
      .out = "a.bmp\n" + repeat('n', 1023) + kNameTooLong + repeat('n', 1023) + "\n" + kListAborted, .status = 1,
@@ -278,6 +296,19 @@ const Rgb kLastColour{std::uint8_t((kCapacity - 1) >> 16), std::uint8_t((kCapaci
 TEST(TintswapCapacity, FullTableIsHeldWhole) {
   check_case("tintswap", {.args = kFileArgs, .inputs = file_mode(numbered_table(kCapacity), solid_bmp(2, 1, kLastColour)),
                           .out = kDone, .outputs = {{"pic.bm", solid_bmp(2, 1, {0, 0, 1})}}});
+}
+
+// A list at both of its bounds: 1,048,576 names (all but the first
+// missing), and 16,777,216 bytes.
+TEST(TintswapCapacity, ListAtItsBoundsIsAccepted) {
+  Bytes names = "a.bmp\n";
+  for (int i = 1; i < (1 << 20); ++i) names += "z\n";
+  check_case("tintswap", {.args = kListArgs, .inputs = list_mode(names),
+                          .out = "a.bmp\nz\n" + kReadError + "z\n" + kListAborted, .status = 1,
+                          .outputs = {{"a.bm", kAOut}}});
+  const Bytes full = "a.bmp\n#" + repeat('c', (16 << 20) - 8) + "\n";
+  check_case("tintswap", {.args = kListArgs, .inputs = list_mode(full), .out = "a.bmp\n" + kListDone,
+                          .outputs = {{"a.bm", kAOut}}});
 }
 
 TEST(TintswapCapacity, OneEntryMoreStopsBeforeAnyPicture) {

@@ -260,6 +260,8 @@ void save_output_or_fail(Layout layout) {
     case SaveResult::CannotOpen: fail_with_name(msg::kOpenError, output_name.text);
     case SaveResult::WriteFailed: fail(msg::kWriteFailed);
     case SaveResult::SameAsInput: fail_with_name(msg::kOutputIsInput, output_name.text);
+    case SaveResult::LinkNotReplaced: fail_with_name(msg::kOutputIsLink, output_name.text);
+    case SaveResult::SameAsStandardOutput: fail_with_name(msg::kOutputIsStandardOutput, output_name.text);
   }
 }
 }  // namespace

@@ -1,6 +1,7 @@
 // tintswap: replaces pixel colours by a colour table, in one picture (file
 // mode) or in every picture named in a list file (list mode).
 #include <algorithm>
+#include <iterator>
 #include <cstdio>
 
 #include "bmp_image.h"
@@ -47,9 +48,16 @@ FileName list_name;
 FileName input_name;
 FileName output_name;
 unsigned char list_text[kListCapacity];
-// The listed pictures that exist, each as its name's own entry and as the
-// file it opens, in order.
-FileIdentity listed_pictures[2 * kListedNamesLimit];
+// The outputs that exist, each as its own directory entry, with the place
+// of its line among the listed names (from 1).
+struct ListedOutput {
+  FileIdentity entry;
+  std::size_t place;
+  auto operator<=>(const ListedOutput&) const = default;
+};
+ListedOutput listed_outputs[kListedNamesLimit];
+// The entries one listed name passes through.
+FileIdentity chain[kLongestChain];
 
 Mode mode_of(const char* flag) {
   if (same_name(flag, "-F") || same_name(flag, "-f")) return Mode::File;
@@ -112,9 +120,11 @@ void run_file_mode(const char* image_name, const char* colour_table) {
   print_argument(kConverted, output_name.text);
 }
 
+// A line that names a picture: not a comment, not empty, and not the rest
+// of a line too long for one read (a comment runs to its line's end).
 bool is_list_entry(const TextLine& listed) {
   const char first = listed.text[0];
-  return first != '#' && first != '\r' && first != '\n';
+  return !listed.continued && first != '#' && first != '\r' && first != '\n';
 }
 
 // The picture that the list line names, and its output name.
@@ -125,8 +135,8 @@ void take_listed_name() {
 }
 
 // The next picture of the list; false at the list's end. A name longer
-// than a line read would be cut into other names: it is passed over here,
-// and refused when it comes to be processed.
+// than a line read is passed over here, and refused when it comes to be
+// processed.
 bool next_listed_picture() {
   while (read_text_line(list_file, line)) {
     if (!is_list_entry(line) || line.cut) continue;
@@ -136,28 +146,32 @@ bool next_listed_picture() {
   return false;
 }
 
-// No output may replace a picture named anywhere in the list, before or
-// after it: checked for every output before the first is written. An
-// output that is a link stands for itself (it is replaced, not written
-// through); a listed picture for its own entry and for the file it opens,
-// so that a link to an output counts too.
+// No output may replace a directory entry that a name anywhere in the list
+// passes through, before or after it: the picture's own entry, each link
+// its chain leads through, and the file at its end. An output stands for
+// its own entry (a link is replaced, not written through). Checked for
+// every output before the first is written; the first output of the list
+// that would is reported.
 void check_no_output_is_a_listed_picture_or_fail() {
   std::size_t names = 0, existing = 0;
   while (next_listed_picture()) {
     if (++names > kListedNamesLimit) fail_with_name(kFileTooLarge, list_name.text);
-    for (const bool through_links : {false, true})
-      if (identify_file(input_name.text, through_links, listed_pictures[existing])) ++existing;
+    if (identify_file(output_name.text, false, listed_outputs[existing].entry)) listed_outputs[existing++].place = names;
   }
-  std::sort(listed_pictures, listed_pictures + existing);
+  std::sort(listed_outputs, listed_outputs + existing);
+  std::size_t first_replacing = names + 1;
   rewind_text_file(list_file);
   while (next_listed_picture()) {
-    FileIdentity output;
-    if (identify_file(output_name.text, false, output) &&
-        std::binary_search(listed_pictures, listed_pictures + existing, output)) {
-      fail_with_name(msg::kOutputIsInput, output_name.text);
+    const std::size_t entries = identify_chain(input_name.text, chain, std::size(chain));
+    for (std::size_t i = 0; i < entries; ++i) {
+      const ListedOutput* found = std::lower_bound(listed_outputs, listed_outputs + existing, ListedOutput{chain[i], 0});
+      if (found != listed_outputs + existing && found->entry == chain[i]) first_replacing = std::min(first_replacing, found->place);
     }
   }
   rewind_text_file(list_file);
+  if (first_replacing > names) return;
+  for (std::size_t place = 0; place < first_replacing; ++place) next_listed_picture();
+  fail_with_name(msg::kOutputIsInput, output_name.text);
 }
 
 void run_list_mode(const char* list, const char* colour_table) {

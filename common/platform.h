@@ -1,0 +1,105 @@
+// What differs between the systems the programs run on, behind one small
+// interface: platform_posix.cpp and platform_windows.cpp each hold all of
+// it for their system, and the build compiles the one for its target.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+#include "output_file.h"
+
+namespace platform {
+
+// ---- Saving outputs (output_file.cpp) ----
+
+// The longest path the system's file functions take, its NUL included.
+extern const std::size_t kPathCapacity;
+
+// What an output's name stands for before it is written: the directory
+// entry itself, not what a link names.
+enum class Entry {
+  Missing,       // nothing by that name
+  File,          // a regular file the writer may write
+  ReadOnlyFile,  // a regular file the writer may not write, or, for root, one without any write permission
+  Link,          // a symbolic link (or another reparse point)
+  Device,        // a device, FIFO or console: written where it is
+  Other,         // a folder, a socket
+  Unknown,       // the name cannot be looked at (a folder without search permission)
+};
+// Looks at the name, and remembers what a file replacing an existing one
+// keeps of it (see create_temporary).
+Entry look_at_output(const char* name);
+
+// True when the name opens the file or pipe that standard output goes to,
+// through links or not; a device named directly (a terminal, /dev/null)
+// does not count.
+bool is_standard_output(const char* name);
+// True when the folder the name is in lies inside /dev or /proc, however
+// the path is spelt (never on Windows).
+bool in_system_folder(const char* name);
+
+enum class Temporary { Created, NotAllowed, NoFolder, Failed };
+// Creates a new hidden file in the folder of target, open for writing.
+// It gets what look_at_output found to keep: the permission bits of a new
+// file (0666 less the umask), or those of the output it replaces, and its
+// group where the writer may set it (its owner too, for root). From here
+// until the file is gone, SIGINT, SIGTERM and SIGHUP (Ctrl-C, Ctrl-Break and
+// closing the console on Windows) remove it, then end the process as the
+// signal would; a signal already ignored stays ignored. NotAllowed: the
+// folder allows no new file at all (permission, a read-only file system);
+// NoFolder: there is no such folder; Failed: anything else (a full disk,
+// no inode to spare, a quota).
+Temporary create_temporary(const char* target, std::FILE*& file);
+
+enum class Replaced { Yes, Refused, Failed };
+// Puts the temporary file, written and closed, in the target's place in
+// one step. Refused: the system refuses to replace the target although it
+// could be written (a sticky folder, a bind-mounted file); the temporary
+// file is still there.
+Replaced replace_with_temporary(const char* target);
+// Removes the temporary file.
+void remove_temporary();
+
+enum class Opened { Yes, Link, Failed };
+// Opens an existing output for writing where it is, at its first byte,
+// without truncating it and never through a link: a name that is a link
+// gives Link and opens nothing.
+Opened open_in_place(const char* name, std::FILE*& file);
+// The identity of an open file; false for a device without one.
+bool identify_open(std::FILE* file, FileIdentity& identity);
+// True for a regular file (not a device, FIFO or console), with its length.
+bool regular_file_length(std::FILE* file, std::uint64_t& length);
+// Makes the length a regular file has.
+bool set_length(std::FILE* file, std::uint64_t length);
+
+enum class Room { Reserved, NoRoom, Unknown };
+// Makes sure a regular file has room for its first length bytes before
+// they are written, the file's length and bytes unchanged: Reserved when
+// the blocks are the file's now; NoRoom for a full disk, a quota or a
+// file-size limit; Unknown where the system cannot reserve blocks.
+Room reserve_room(std::FILE* file, std::uint64_t length);
+
+// SIGINT, SIGTERM and SIGHUP (Ctrl-C and Ctrl-Break on Windows) wait from
+// hold_signals until release_signals, which lets one that came end the
+// process as it would have (removing the temporary file first, if there is
+// one); a signal already ignored stays ignored.
+void hold_signals();
+void release_signals();
+
+// Copies length bytes of from, from offset on, to the position of to, in
+// the system (file to file) where it can. done counts the bytes copied;
+// false when the copy failed or the source ended early, true when it is
+// complete or the rest must be copied by the caller.
+bool copy_in_system(std::FILE* to, std::FILE* from, std::int64_t offset, std::size_t length, std::size_t& done);
+
+// The identity of the file a name opens (through links), or with
+// through_links false of the name's own directory entry.
+bool identify(const char* name, bool through_links, FileIdentity& identity);
+// The directory entries a name passes through to the file it opens: its
+// own, each link it leads to in turn, and the file at the end, if there is
+// one; at most capacity of them, and a chain of links ends where the
+// system would stop following it. Returns how many there are.
+std::size_t identify_chain(const char* name, FileIdentity* entries, std::size_t capacity);
+
+}  // namespace platform
