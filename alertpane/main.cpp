@@ -7,13 +7,13 @@
 #include <cstring>
 
 #include "alert_texts.h"
-#include "terminal.h"
+#include "platform.h"
 
 namespace {
 AlertTexts texts;
 
-void put_text(const char* text, bool own_text, TextForm form) {
-  const Message* message = own_text && form == TextForm::Utf8 ? alert_message(text) : nullptr;
+void put_text(const char* text, bool own_text, platform::TextForm form) {
+  const Message* message = own_text && form == platform::TextForm::Utf8 ? alert_message(text) : nullptr;
   if (message == nullptr) {
     std::fputs(text, stderr);
     return;
@@ -26,7 +26,7 @@ void put_text(const char* text, bool own_text, TextForm form) {
 
 int main(int argc, char** argv) {
   read_alert_texts(argc, argv, texts);
-  const TextForm form = text_form(stderr);
+  const platform::TextForm form = platform::text_form(stderr);
   std::fputs("AlertPane [", stderr);
   put_text(texts.heading, true, form);
   std::fputc(']', stderr);

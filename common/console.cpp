@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "messages.h"
-#include "terminal.h"
+#include "platform.h"
 
 namespace {
 constexpr Message kNameLine = MESSAGE("%s\n");
@@ -42,36 +42,37 @@ namespace {
 // their text through the console. Names and argument texts are shown as
 // they were given, which is already the terminal's encoding (on a
 // console, the program's code page).
-TextForm output_form() {
-  static const TextForm form = text_form(stdout);
+platform::TextForm output_form() {
+  static const platform::TextForm form = platform::text_form(stdout);
   return form;
 }
 
-void put(const char* bytes, std::size_t length, TextOrigin origin) {
-  if (output_form() != TextForm::Console) {
+void put(const char* bytes, std::size_t length, platform::TextOrigin origin) {
+  if (output_form() != platform::TextForm::Console) {
     std::fwrite(bytes, 1, length, stdout);
-  } else if (!write_to_console(stdout, bytes, length, origin)) {
+  } else if (!platform::write_to_console(stdout, bytes, length, origin)) {
     console_write_failed = true;
   }
 }
 
 // The message with the value in place of its %s or %d, and % for %%.
 void print_format(const Message& message, const char* value) {
-  const char* format = output_form() == TextForm::Utf8 ? reinterpret_cast<const char*>(message.utf8) : message.cp932;
+  const char* format =
+      output_form() == platform::TextForm::Utf8 ? reinterpret_cast<const char*>(message.utf8) : message.cp932;
   const char* run = format;
   const char* p = format;
   for (; *p != '\0'; ++p) {
     if (*p != '%') continue;
-    put(run, static_cast<std::size_t>(p - run), TextOrigin::Program);
+    put(run, static_cast<std::size_t>(p - run), platform::TextOrigin::Program);
     ++p;
     if (*p == '%') {
-      put("%", 1, TextOrigin::Program);
+      put("%", 1, platform::TextOrigin::Program);
     } else {
-      put(value, std::strlen(value), TextOrigin::Outside);
+      put(value, std::strlen(value), platform::TextOrigin::Outside);
     }
     run = p + 1;
   }
-  put(run, static_cast<std::size_t>(p - run), TextOrigin::Program);
+  put(run, static_cast<std::size_t>(p - run), platform::TextOrigin::Program);
 }
 }  // namespace
 
@@ -90,7 +91,7 @@ void print_number(const Message& message, int number) {
   print_format(message, digits);
 }
 
-void print_text(const char* text, std::size_t length) { put(text, length, TextOrigin::Outside); }
+void print_text(const char* text, std::size_t length) { put(text, length, platform::TextOrigin::Outside); }
 
 void fail_number(const Message& message, int number) {
   print_number(message, number);

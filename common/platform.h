@@ -102,4 +102,33 @@ bool identify(const char* name, bool through_links, FileIdentity& identity);
 // system would stop following it. Returns how many there are.
 std::size_t identify_chain(const char* name, FileIdentity* entries, std::size_t capacity);
 
+// ---- Standard streams and consoles ----
+
+enum class TextForm {
+  Cp932,    // code page 932 bytes: a pipe, a file, or a terminal of another character set
+  Utf8,     // UTF-8 bytes: a terminal whose locale's character set is UTF-8
+  Console,  // UTF-16 through the console's own output: a Windows console
+};
+
+// The form of the stream's text, found anew at each call.
+TextForm text_form(std::FILE* stream);
+
+// Where a piece of text comes from, which gives its code page on a console.
+enum class TextOrigin {
+  Program,  // the program's own texts: code page 932
+  Outside,  // names and arguments as the program got them: its ANSI code page
+};
+
+// Writes the piece to the console behind the stream (TextForm::Console
+// only), after what the stream holds; false when it could not be written.
+bool write_to_console(std::FILE* stream, const char* bytes, std::size_t length, TextOrigin origin);
+
+// Windows only, for the console and AlertPane.exe's message box: the bytes
+// as UTF-16 into wide, read as code page 932 (the program's own texts) or
+// as the ANSI code page (names and arguments), a byte that is not a
+// character of it as the replacement character; the number of UTF-16
+// units written, or -1 when they do not fit capacity units. Writes nothing
+// past capacity.
+int widen(const char* bytes, std::size_t length, TextOrigin origin, wchar_t* wide, std::size_t capacity);
+
 }  // namespace platform

@@ -15,7 +15,7 @@
 #include "box_text.h"
 #include "every_message.h"
 #include "messages.h"
-#include "wide_text.h"
+#include "platform.h"
 
 namespace {
 
@@ -25,9 +25,9 @@ std::wstring from_utf8(const char8_t* text) {
   return units > 0 ? std::wstring(wide, units - 1) : L"(not UTF-8)";
 }
 
-std::wstring widened(const std::string& bytes, TextOrigin origin) {
+std::wstring widened(const std::string& bytes, platform::TextOrigin origin) {
   wchar_t wide[4096];
-  const int units = widen(bytes.data(), bytes.size(), origin, wide, 4096);
+  const int units = platform::widen(bytes.data(), bytes.size(), origin, wide, 4096);
   return units >= 0 ? std::wstring(wide, units) : L"(does not fit)";
 }
 
@@ -77,13 +77,13 @@ TEST(WindowsText, TheCodePageIsTheOneAsked) {
 TEST(WindowsText, EveryMessageReadsOnAConsoleAsItsText) {
   ASSERT_GT(std::size(kEveryMessage), 60u);
   for (const ListedMessage& listed : kEveryMessage) {
-    EXPECT_EQ(widened(listed.message.cp932, TextOrigin::Program), from_utf8(listed.message.utf8)) << listed.where;
+    EXPECT_EQ(widened(listed.message.cp932, platform::TextOrigin::Program), from_utf8(listed.message.utf8)) << listed.where;
   }
 }
 
 TEST(WindowsText, NamesReadInTheAnsiCodePage) {
   const Name name = ansi_name();
-  EXPECT_EQ(widened(name.bytes, TextOrigin::Outside), name.text);
+  EXPECT_EQ(widened(name.bytes, platform::TextOrigin::Outside), name.text);
 }
 
 TEST(WindowsText, StampmanyPassesANameOfTheAnsiCodePage) {
