@@ -148,22 +148,6 @@ std::int32_t numeric_argument_or_fail(const char* text, const Message& message) 
   return value;
 }
 
-std::size_t folder_part_length(const char* path) {
-  std::size_t folder = 0;
-  for (std::size_t i = 0; path[i] != '\0'; ++i) {
-#if defined(_WIN32)
-    if (is_cp932_lead_byte(path[i]) && path[i + 1] != '\0') {
-      ++i;
-    } else if (path[i] == '\\' || path[i] == '/' || path[i] == ':') {
-      folder = i + 1;
-    }
-#else
-    if (path[i] == '/') folder = i + 1;
-#endif
-  }
-  return folder;
-}
-
 bool same_name(const char* a, const char* b) { return std::strcmp(a, b) == 0; }
 
 bool copy_file_name(FileName& buffer, const char* name) {

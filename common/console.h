@@ -28,11 +28,6 @@ inline bool is_cp932_trail_byte(char c) {
   return (u >= 0x40 && u <= 0x7E) || (u >= 0x80 && u <= 0xFC);
 }
 
-// The length of a path's folder part, its last separator included: '/'
-// and, on Windows, '\\' and ':' too, but never the second byte of a
-// double-byte character (表 is 95 5C).
-std::size_t folder_part_length(const char* path);
-
 inline constexpr std::size_t kFileNameCapacity = 1024;
 
 // A file name as the tools open and print it: at most 1,023 bytes and a NUL.

@@ -119,7 +119,7 @@ SaveResult write_in_place(const char* name, std::initializer_list<OutputPart> pa
 bool names_a_file(const char* name) {
   const std::size_t length = std::strlen(name);
   return length > 0 && length < kFileNameCapacity && length < platform::kPathCapacity &&
-         folder_part_length(name) != length;
+         platform::folder_part_length(name) != length;
 }
 }  // namespace
 

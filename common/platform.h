@@ -102,6 +102,13 @@ bool identify(const char* name, bool through_links, FileIdentity& identity);
 // system would stop following it. Returns how many there are.
 std::size_t identify_chain(const char* name, FileIdentity* entries, std::size_t capacity);
 
+// ---- Paths ----
+
+// The length of a path's folder part, its last separator included: '/'
+// and, on Windows, '\\' and ':' too, but never the second byte of a
+// double-byte character (表 is 95 5C).
+std::size_t folder_part_length(const char* path);
+
 // ---- Standard streams and consoles ----
 
 enum class TextForm {

@@ -306,6 +306,13 @@ std::size_t identify_chain(const char* name, FileIdentity* entries, std::size_t 
   return count;
 }
 
+// ---- Paths ----
+
+std::size_t folder_part_length(const char* path) {
+  const char* last = std::strrchr(path, '/');
+  return last != nullptr ? static_cast<std::size_t>(last - path) + 1 : 0;
+}
+
 // ---- Standard streams and consoles ----
 
 namespace {

@@ -216,6 +216,20 @@ std::size_t identify_chain(const char* name, FileIdentity* entries, std::size_t 
   return count;
 }
 
+// ---- Paths ----
+
+std::size_t folder_part_length(const char* path) {
+  std::size_t folder = 0;
+  for (std::size_t i = 0; path[i] != '\0'; ++i) {
+    if (is_cp932_lead_byte(path[i]) && path[i + 1] != '\0') {
+      ++i;
+    } else if (path[i] == '\\' || path[i] == '/' || path[i] == ':') {
+      folder = i + 1;
+    }
+  }
+  return folder;
+}
+
 // ---- Standard streams and consoles ----
 
 namespace {

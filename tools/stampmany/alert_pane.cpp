@@ -6,6 +6,8 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "platform.h"
+
 #if defined(_WIN32)
 #include <windows.h>
 #else
@@ -249,7 +251,7 @@ bool find_in_folder(std::string_view folder, std::string_view below, std::initia
   if (folder.size() >= sizeof program.path) return false;
   std::memcpy(program.path, folder.data(), folder.size());
   program.path[folder.size()] = '\0';
-  const bool separated = !folder.empty() && folder_part_length(program.path) == folder.size();
+  const bool separated = !folder.empty() && platform::folder_part_length(program.path) == folder.size();
   for (const char* ending : endings) {
     const int written = std::snprintf(program.path + folder.size(), sizeof program.path - folder.size(), "%s%.*s%s%s",
                                       separated ? "" : kSeparator, static_cast<int>(below.size()), below.data(),
@@ -308,7 +310,7 @@ bool running_program(AlertProgram& self) {
 bool find_alert_pane(AlertProgram& program) {
   static AlertProgram self;
   const bool known = running_program(self);
-  const std::size_t folder = known ? folder_part_length(self.path) : 0;
+  const std::size_t folder = known ? platform::folder_part_length(self.path) : 0;
   const std::string_view own_folder(self.path, folder);
 #if defined(_WIN32)
   if (known && find_in_folder(own_folder, "", kEndings, program)) return true;
