@@ -12,11 +12,7 @@
 #include "little_endian.h"
 #include "messages.h"
 #include "output_file.h"
-
-#include <sys/stat.h>
-#if !defined(_WIN32)
-#include <unistd.h>
-#endif
+#include "platform.h"
 
 namespace {
 constexpr Message kBanner = MESSAGE("音楽データトリミング pcmclip Version 0.90\n");
@@ -91,18 +87,6 @@ struct Input {
 };
 Input input;
 
-bool is_regular_file(std::FILE* file, std::int64_t& size) {
-#if defined(_WIN32)
-  struct _stat64 info;
-  if (_fstat64(_fileno(file), &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) return false;
-#else
-  struct stat info;
-  if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) return false;
-#endif
-  size = info.st_size;
-  return true;
-}
-
 // Reads on until the buffer holds the first `end` bytes of the file, or
 // all that the run works on.
 void read_to(std::int64_t end) {
@@ -136,11 +120,11 @@ void open_input_or_fail() {
   // Huge pages cut the page faults of a 100 MiB read from 25,600 to about
   // 50; only the pages a read reaches are backed.
   advise_huge_pages(input_buffer, sizeof input_buffer);
-  std::int64_t file_size = 0;
-  input.regular = is_regular_file(input.file, file_size);
+  std::uint64_t file_size = 0;
+  input.regular = platform::regular_file_length(input.file, file_size);
   bool beyond = false;
   if (input.regular) {
-    input.size = std::min<std::int64_t>(file_size, kBufferCapacity);
+    input.size = static_cast<std::int64_t>(std::min<std::uint64_t>(file_size, kBufferCapacity));
     beyond = file_size > kBufferCapacity;
   } else {
     read_to(kBufferCapacity);
