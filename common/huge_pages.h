@@ -6,17 +6,16 @@
 
 #include <cstddef>
 
+#include "platform.h"
+
 // The alignment of large static buffers, so that whole huge pages back them.
 // Sanitizer and fuzz builds give them their natural alignment (alignas(0)
 // has no effect): the padding an over-aligned object carries would hide an
-// overrun past its end from the sanitizer. Windows object files allow at
-// most 8 KiB alignment, and Windows takes no such hint: a page there.
+// overrun past its end from the sanitizer.
 #if defined(ASSETTOOLS_EXACT_BUFFERS)
 inline constexpr std::size_t kHugePageAlignment = 0;
-#elif defined(_WIN32)
-inline constexpr std::size_t kHugePageAlignment = 4096;
 #else
-inline constexpr std::size_t kHugePageAlignment = 2097152;
+inline constexpr std::size_t kHugePageAlignment = platform::kLargeBufferAlignment;
 #endif
 
-void advise_huge_pages(void* buffer, std::size_t size);
+using platform::advise_huge_pages;

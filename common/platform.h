@@ -11,6 +11,17 @@
 
 namespace platform {
 
+// ---- Constants ----
+
+// kLargeBufferAlignment: the alignment that lets whole huge pages back a
+// large static buffer (2 MiB); on Windows, whose object files allow at
+// most 8 KiB and which takes no huge-page hint, a page.
+#if defined(_WIN32)
+inline constexpr std::size_t kLargeBufferAlignment = 4096;
+#else
+inline constexpr std::size_t kLargeBufferAlignment = 2097152;
+#endif
+
 // ---- Saving outputs (output_file.cpp) ----
 
 // The longest path the system's file functions take, its NUL included.
@@ -137,5 +148,11 @@ bool write_to_console(std::FILE* stream, const char* bytes, std::size_t length, 
 // units written, or -1 when they do not fit capacity units. Writes nothing
 // past capacity.
 int widen(const char* bytes, std::size_t length, TextOrigin origin, wchar_t* wide, std::size_t capacity);
+
+// ---- Large static buffers ----
+
+// Asks the system to back the buffer with huge pages where it offers them
+// (Linux: madvise); nothing depends on the answer.
+void advise_huge_pages(void* buffer, std::size_t size);
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -349,5 +350,9 @@ TextForm text_form(std::FILE* stream) {
 
 // A POSIX terminal is written in bytes: never called.
 bool write_to_console(std::FILE*, const char*, std::size_t, TextOrigin) { return false; }
+
+// ---- Large static buffers ----
+
+void advise_huge_pages(void* buffer, std::size_t size) { madvise(buffer, size, MADV_HUGEPAGE); }
 
 }  // namespace platform

@@ -263,4 +263,8 @@ bool write_to_console(std::FILE* stream, const char* bytes, std::size_t length, 
           written == static_cast<DWORD>(units));
 }
 
+// ---- Large static buffers ----
+
+void advise_huge_pages(void*, std::size_t) {}
+
 }  // namespace platform
