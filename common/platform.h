@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <string_view>
 
 #include "output_file.h"
 
@@ -13,12 +14,37 @@ namespace platform {
 
 // ---- Constants ----
 
+// The command processors std::system may run a line with.
+enum class CommandProcessor {
+  Sh,   // the POSIX shell
+  Cmd,  // cmd.exe
+};
+
+// kCommandProcessor: the one std::system runs a line with.
+// kFolderSeparator: what the programs put between a folder and a name.
+// kPathListSeparator: what separates the entries of PATH.
+// kProgramEndings: the endings a program's name is tried with, in order.
+// kAlertPaneFolder, kAlertPaneFolderFirst: where stampmany looks for
+//   AlertPane besides PATH's entries: this folder, relative to the running
+//   program's own, before those entries or after them.
 // kLargeBufferAlignment: the alignment that lets whole huge pages back a
-// large static buffer (2 MiB); on Windows, whose object files allow at
-// most 8 KiB and which takes no huge-page hint, a page.
+//   large static buffer (2 MiB); on Windows, whose object files allow at
+//   most 8 KiB and which takes no huge-page hint, a page.
 #if defined(_WIN32)
+inline constexpr CommandProcessor kCommandProcessor = CommandProcessor::Cmd;
+inline constexpr char kFolderSeparator[] = "\\";
+inline constexpr char kPathListSeparator = ';';
+inline constexpr const char* kProgramEndings[] = {".com", ".exe", ".bat", ".cmd"};
+inline constexpr char kAlertPaneFolder[] = "";  // the zip puts AlertPane.exe beside the programs
+inline constexpr bool kAlertPaneFolderFirst = true;
 inline constexpr std::size_t kLargeBufferAlignment = 4096;
 #else
+inline constexpr CommandProcessor kCommandProcessor = CommandProcessor::Sh;
+inline constexpr char kFolderSeparator[] = "/";
+inline constexpr char kPathListSeparator = ':';
+inline constexpr const char* kProgramEndings[] = {""};
+inline constexpr char kAlertPaneFolder[] = "../libexec/assettools/";  // where an installation puts the stand-in
+inline constexpr bool kAlertPaneFolderFirst = false;
 inline constexpr std::size_t kLargeBufferAlignment = 2097152;
 #endif
 
@@ -113,12 +139,32 @@ bool identify(const char* name, bool through_links, FileIdentity& identity);
 // system would stop following it. Returns how many there are.
 std::size_t identify_chain(const char* name, FileIdentity* entries, std::size_t capacity);
 
-// ---- Paths ----
+// ---- Paths and programs ----
 
 // The length of a path's folder part, its last separator included: '/'
 // and, on Windows, '\\' and ':' too, but never the second byte of a
 // double-byte character (表 is 95 5C).
 std::size_t folder_part_length(const char* path);
+
+// True when the path names a file that can be run: a regular file with
+// execute permission; on Windows, any file that is not a folder.
+bool is_program(const char* path);
+
+// The folder an entry of PATH names when the entry is an absolute path
+// ('/' first; on Windows a drive and a separator, or \\server, the quotes
+// around the entry dropped); empty for any other entry.
+std::string_view absolute_path_entry(std::string_view entry);
+
+// The running program's own path, NUL-terminated, into capacity bytes;
+// false when it is not known or does not fit.
+bool running_program_path(char* path, std::size_t capacity);
+
+// The double-byte characters of the code page that cmd.exe and a program's
+// C runtime read a command line in: the system's ANSI code page on
+// Windows; elsewhere, where such lines are only built, code page 932.
+bool is_ansi_lead_byte(char c);
+// True when the two bytes, a lead byte first, are one character.
+bool is_ansi_character(char lead, char trail);
 
 // ---- Standard streams and consoles ----
 

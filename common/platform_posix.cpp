@@ -307,12 +307,32 @@ std::size_t identify_chain(const char* name, FileIdentity* entries, std::size_t 
   return count;
 }
 
-// ---- Paths ----
+// ---- Paths and programs ----
 
 std::size_t folder_part_length(const char* path) {
   const char* last = std::strrchr(path, '/');
   return last != nullptr ? static_cast<std::size_t>(last - path) + 1 : 0;
 }
+
+bool is_program(const char* path) {
+  struct stat info;
+  return stat(path, &info) == 0 && S_ISREG(info.st_mode) && access(path, X_OK) == 0;
+}
+
+std::string_view absolute_path_entry(std::string_view entry) {
+  return !entry.empty() && entry[0] == '/' ? entry : std::string_view();
+}
+
+bool running_program_path(char* path, std::size_t capacity) {
+  const ssize_t length = readlink("/proc/self/exe", path, capacity - 1);
+  if (length <= 0) return false;
+  path[length] = '\0';
+  return true;
+}
+
+bool is_ansi_lead_byte(char c) { return is_cp932_lead_byte(c); }
+
+bool is_ansi_character(char, char trail) { return is_cp932_trail_byte(trail); }
 
 // ---- Standard streams and consoles ----
 

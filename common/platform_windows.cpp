@@ -5,6 +5,7 @@
 #include <io.h>
 #include <windows.h>
 
+#include <cctype>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -216,7 +217,7 @@ std::size_t identify_chain(const char* name, FileIdentity* entries, std::size_t 
   return count;
 }
 
-// ---- Paths ----
+// ---- Paths and programs ----
 
 std::size_t folder_part_length(const char* path) {
   std::size_t folder = 0;
@@ -228,6 +229,31 @@ std::size_t folder_part_length(const char* path) {
     }
   }
   return folder;
+}
+
+bool is_program(const char* path) {
+  const DWORD attributes = GetFileAttributesA(path);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::string_view absolute_path_entry(std::string_view entry) {
+  if (entry.size() >= 2 && entry.front() == '"' && entry.back() == '"') entry = entry.substr(1, entry.size() - 2);
+  const bool drive = entry.size() >= 3 && std::isalpha(static_cast<unsigned char>(entry[0])) && entry[1] == ':' &&
+                     (entry[2] == '\\' || entry[2] == '/');
+  const bool server = entry.size() >= 2 && entry[0] == '\\' && entry[1] == '\\';
+  return drive || server ? entry : std::string_view();
+}
+
+bool running_program_path(char* path, std::size_t capacity) {
+  const DWORD length = GetModuleFileNameA(nullptr, path, static_cast<DWORD>(capacity));
+  return length > 0 && length < capacity;
+}
+
+bool is_ansi_lead_byte(char c) { return IsDBCSLeadByte(static_cast<BYTE>(c)) != 0; }
+
+bool is_ansi_character(char lead, char trail) {
+  const char pair[] = {lead, trail};
+  return MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, pair, 2, nullptr, 0) == 1;
 }
 
 // ---- Standard streams and consoles ----

@@ -92,11 +92,11 @@ TEST(AlertCommand, WordsReachAlertPaneWholeThroughThePlatformProcessor) {
     std::filesystem::create_directory(folder);
     std::filesystem::current_path(folder);
     AlertCommand command;
-    ASSERT_TRUE(build_alert_command(kPlatformCommandProcessor, program.path, kHeading, row.detail, command));
+    ASSERT_TRUE(build_alert_command(platform::kCommandProcessor, program.path, kHeading, row.detail, command));
     EXPECT_EQ(std::system(command.text), 0);
     std::ifstream log("alertpane.log", std::ios::binary);
     const std::string recorded{std::istreambuf_iterator<char>(log), std::istreambuf_iterator<char>()};
-    const bool cmd = kPlatformCommandProcessor == CommandProcessor::Cmd && !row.cmd_recorded.empty();
+    const bool cmd = platform::kCommandProcessor == CommandProcessor::Cmd && !row.cmd_recorded.empty();
     EXPECT_EQ(recorded, "[" + kHeading + "]" + (cmd ? row.cmd_recorded : row.recorded) + "\n");
     log.close();
     std::filesystem::current_path(start);
@@ -120,7 +120,7 @@ TEST(AlertCommand, ProgramPathIsStartedWhole) {
   const std::filesystem::path start = std::filesystem::current_path();
   std::filesystem::current_path(folder);
   AlertCommand command;
-  ASSERT_TRUE(build_alert_command(kPlatformCommandProcessor, copy.string(), "h", "d", command));
+  ASSERT_TRUE(build_alert_command(platform::kCommandProcessor, copy.string(), "h", "d", command));
   EXPECT_EQ(std::system(command.text), 0) << command.text;
   std::ifstream log("alertpane.log", std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(log), std::istreambuf_iterator<char>()), "[h][d]\n");

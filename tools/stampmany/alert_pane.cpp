@@ -2,18 +2,9 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cctype>
 #include <cstring>
-#include <initializer_list>
 
 #include "platform.h"
-
-#if defined(_WIN32)
-#include <windows.h>
-#else
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 // How a word reaches AlertPane whole and uninterpreted.
 //
@@ -38,9 +29,9 @@
 //      never sees a quote that follows a lead byte. Its lead bytes are
 //      those of the system's ANSI code page (on a Japanese system code page
 //      932: lead bytes 0x81-0x9F and 0xE0-0xFC, trail bytes 0x40-0x7E and
-//      0x80-0xFC; see is_lead_byte), so a lead byte must be followed by a
-//      trail byte or the closing quote would be taken for a trail byte:
-//      such a text is refused. cmd.exe reads its line as UTF-16 converted
+//      0x80-0xFC; see platform::is_ansi_lead_byte), so a lead byte must be
+//      followed by a trail byte or the closing quote would be taken for a
+//      trail byte: such a text is refused. cmd.exe reads its line as UTF-16 converted
 //      from that code page as well, where a lead byte before an ASCII byte
 //      would make the pair unpredictable.
 //   2. cmd.exe: outside double quotes, ^ makes the next character literal
@@ -111,27 +102,15 @@ class CommandWriter {
   bool fits_ = true;
 };
 
-// The double-byte characters of a cmd.exe line, as cmd.exe and AlertPane's
-// C runtime read it: in the system's ANSI code page, which is code page 932
-// on a Japanese system. Another system reads stampmany's own texts byte by
-// byte, and AlertPane.exe reads them back as code page 932. Where cmd.exe
-// lines are only built (the tests elsewhere), code page 932.
-#if defined(_WIN32)
-bool is_lead_byte(char c) { return IsDBCSLeadByte(static_cast<BYTE>(c)) != 0; }
-bool is_character(char lead, char trail) {
-  const char pair[] = {lead, trail};
-  return MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, pair, 2, nullptr, 0) == 1;
-}
-#else
-bool is_lead_byte(char c) { return is_cp932_lead_byte(c); }
-bool is_character(char, char trail) { return is_cp932_trail_byte(trail); }
-#endif
-
-// True when every lead byte of the text has a trail byte after it.
+// True when every lead byte of the text has a trail byte after it. The
+// double-byte characters of a cmd.exe line are those of the system's ANSI
+// code page, which is code page 932 on a Japanese system; another system
+// reads stampmany's own texts byte by byte, and AlertPane.exe reads them
+// back as code page 932.
 bool whole_characters(std::string_view text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
-    if (!is_lead_byte(text[i])) continue;
-    if (i + 1 == text.size() || !is_character(text[i], text[i + 1])) return false;
+    if (!platform::is_ansi_lead_byte(text[i])) continue;
+    if (i + 1 == text.size() || !platform::is_ansi_character(text[i], text[i + 1])) return false;
     ++i;
   }
   return true;
@@ -167,7 +146,7 @@ void put_cmd_word(CommandWriter& out, std::string_view word) {
   std::size_t backslashes = 0;  // the run of backslashes just written
   for (std::size_t i = 0; i < word.size(); ++i) {
     const char c = word[i];
-    if (is_lead_byte(c)) {
+    if (platform::is_ansi_lead_byte(c)) {
       out.put(word.substr(i, 2));
       ++i;
       backslashes = 0;
@@ -214,7 +193,7 @@ void put_words(CommandWriter& out, CommandProcessor processor, std::string_view 
 void put_cmd_program(CommandWriter& out, std::string_view program) {
   out.put('"');
   for (std::size_t i = 0; i < program.size(); ++i) {
-    if (is_lead_byte(program[i])) {
+    if (platform::is_ansi_lead_byte(program[i])) {
       out.put(program.substr(i, 2));
       ++i;
     } else if (program[i] == '%') {
@@ -226,99 +205,46 @@ void put_cmd_program(CommandWriter& out, std::string_view program) {
   out.put('"');
 }
 
-// True when the path names a file that can be run.
-bool is_program(const char* path) {
-#if defined(_WIN32)
-  const DWORD attributes = GetFileAttributesA(path);
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
-#else
-  struct stat info;
-  return stat(path, &info) == 0 && S_ISREG(info.st_mode) && access(path, X_OK) == 0;
-#endif
-}
-
-#if defined(_WIN32)
-constexpr char kSeparator[] = "\\";
-#else
-constexpr char kSeparator[] = "/";
-#endif
-
 // Tries the folder (length bytes of a path, a separator after it or not)
-// joined with the name and each ending; true, with the path, when one is a
-// program.
-bool find_in_folder(std::string_view folder, std::string_view below, std::initializer_list<const char*> endings,
-                    AlertProgram& program) {
+// joined with the name and each of the system's program endings; true,
+// with the path, when one is a program.
+bool find_in_folder(std::string_view folder, std::string_view below, AlertProgram& program) {
   if (folder.size() >= sizeof program.path) return false;
   std::memcpy(program.path, folder.data(), folder.size());
   program.path[folder.size()] = '\0';
   const bool separated = !folder.empty() && platform::folder_part_length(program.path) == folder.size();
-  for (const char* ending : endings) {
+  for (const char* ending : platform::kProgramEndings) {
     const int written = std::snprintf(program.path + folder.size(), sizeof program.path - folder.size(), "%s%.*s%s%s",
-                                      separated ? "" : kSeparator, static_cast<int>(below.size()), below.data(),
-                                      kProgramName, ending);
+                                      separated ? "" : platform::kFolderSeparator, static_cast<int>(below.size()),
+                                      below.data(), kProgramName, ending);
     if (written > 0 && folder.size() + static_cast<std::size_t>(written) < sizeof program.path &&
-        is_program(program.path)) {
+        platform::is_program(program.path)) {
       return true;
     }
   }
   return false;
 }
 
-#if defined(_WIN32)
-constexpr char kPathSeparator = ';';
-bool is_absolute(std::string_view entry) {
-  const bool drive = entry.size() >= 3 && std::isalpha(static_cast<unsigned char>(entry[0])) && entry[1] == ':' &&
-                     (entry[2] == '\\' || entry[2] == '/');
-  return drive || (entry.size() >= 2 && entry[0] == '\\' && entry[1] == '\\');
-}
-constexpr std::initializer_list<const char*> kEndings = {".com", ".exe", ".bat", ".cmd"};
-#else
-constexpr char kPathSeparator = ':';
-bool is_absolute(std::string_view entry) { return !entry.empty() && entry[0] == '/'; }
-constexpr std::initializer_list<const char*> kEndings = {""};
-#endif
-
 bool find_on_path(AlertProgram& program) {
   const char* path = std::getenv("PATH");
   if (path == nullptr) return false;
   for (std::string_view rest = path;;) {
-    const std::size_t end = rest.find(kPathSeparator);
-    std::string_view entry = rest.substr(0, end);
-#if defined(_WIN32)
-    if (entry.size() >= 2 && entry.front() == '"' && entry.back() == '"') entry = entry.substr(1, entry.size() - 2);
-#endif
-    if (is_absolute(entry) && find_in_folder(entry, "", kEndings, program)) return true;
+    const std::size_t end = rest.find(platform::kPathListSeparator);
+    const std::string_view folder = platform::absolute_path_entry(rest.substr(0, end));
+    if (!folder.empty() && find_in_folder(folder, "", program)) return true;
     if (end == std::string_view::npos) return false;
     rest.remove_prefix(end + 1);
   }
-}
-
-// The running program's own path.
-bool running_program(AlertProgram& self) {
-#if defined(_WIN32)
-  const DWORD length = GetModuleFileNameA(nullptr, self.path, sizeof self.path);
-  return length > 0 && length < sizeof self.path;
-#else
-  const ssize_t length = readlink("/proc/self/exe", self.path, sizeof self.path - 1);
-  if (length <= 0) return false;
-  self.path[length] = '\0';
-  return true;
-#endif
 }
 }  // namespace
 
 bool find_alert_pane(AlertProgram& program) {
   static AlertProgram self;
-  const bool known = running_program(self);
-  const std::size_t folder = known ? platform::folder_part_length(self.path) : 0;
-  const std::string_view own_folder(self.path, folder);
-#if defined(_WIN32)
-  if (known && find_in_folder(own_folder, "", kEndings, program)) return true;
-  return find_on_path(program);
-#else
-  if (find_on_path(program)) return true;
-  return known && find_in_folder(own_folder, "../libexec/assettools/", kEndings, program);
-#endif
+  const bool known = platform::running_program_path(self.path, sizeof self.path);
+  const std::string_view own_folder(self.path, known ? platform::folder_part_length(self.path) : 0);
+  const auto find_beside = [&] { return known && find_in_folder(own_folder, platform::kAlertPaneFolder, program); };
+  if (platform::kAlertPaneFolderFirst) return find_beside() || find_on_path(program);
+  return find_on_path(program) || find_beside();
 }
 
 bool build_alert_command(CommandProcessor processor, std::string_view program, std::string_view heading,
@@ -346,7 +272,7 @@ bool start_alert_pane(std::string_view heading, std::string_view detail) {
   static AlertProgram program;
   static AlertCommand command;
   if (!find_alert_pane(program)) return false;
-  if (!build_alert_command(kPlatformCommandProcessor, program.path, heading, detail, command)) return false;
+  if (!build_alert_command(platform::kCommandProcessor, program.path, heading, detail, command)) return false;
   // AlertPane may write to the same terminal; what the tool printed comes first.
   std::fflush(stdout);
   const int ignored = std::system(command.text);  // the run ends with status 1 whatever happened

@@ -17,6 +17,7 @@
 #include <string_view>
 
 #include "console.h"
+#include "platform.h"
 
 // The longest text the tool passes: a name from a file name buffer, or one
 // of its messages.
@@ -38,16 +39,9 @@ struct AlertProgram {
 // False when there is none.
 bool find_alert_pane(AlertProgram& program);
 
-enum class CommandProcessor {
-  Sh,   // the POSIX shell, which std::system runs on POSIX systems
-  Cmd,  // cmd.exe, which std::system runs on Windows
-};
-
-#ifdef _WIN32
-inline constexpr CommandProcessor kPlatformCommandProcessor = CommandProcessor::Cmd;
-#else
-inline constexpr CommandProcessor kPlatformCommandProcessor = CommandProcessor::Sh;
-#endif
+// Commands are built for either command processor, wherever they are built;
+// std::system runs platform::kCommandProcessor.
+using platform::CommandProcessor;
 
 // The longest a text of n bytes can grow when it is quoted, whatever its
 // bytes (the program's path, a word of its own, grows less). A text of n bytes split into k words of L1..Lk bytes has at least
