@@ -1,6 +1,5 @@
 #include "console.h"
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -28,9 +27,7 @@ void check_standard_output() {
 }  // namespace
 
 void start_run() {
-#ifdef SIGXFSZ
-  std::signal(SIGXFSZ, SIG_IGN);
-#endif
+  platform::let_oversized_writes_fail();
   // Once, also when a fuzz driver runs the program many times in one process.
   if (!output_checked_at_exit) output_checked_at_exit = std::atexit(check_standard_output) == 0;
 }

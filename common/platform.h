@@ -48,6 +48,13 @@ inline constexpr bool kAlertPaneFolderFirst = false;
 inline constexpr std::size_t kLargeBufferAlignment = 2097152;
 #endif
 
+// ---- Starting a run (start_run) ----
+
+// Makes a write past the file-size limit (ulimit -f) fail like any other
+// instead of ending the process: SIGXFSZ is ignored (Windows has no such
+// limit).
+void let_oversized_writes_fail();
+
 // ---- Saving outputs (output_file.cpp) ----
 
 // The longest path the system's file functions take, its NUL included.

@@ -20,6 +20,10 @@
 
 namespace platform {
 
+// ---- Starting a run ----
+
+void let_oversized_writes_fail() { std::signal(SIGXFSZ, SIG_IGN); }
+
 // ---- Saving outputs ----
 
 const std::size_t kPathCapacity = PATH_MAX;
