@@ -153,6 +153,10 @@ std::size_t identify_chain(const char* name, FileIdentity* entries, std::size_t 
 // double-byte character (表 is 95 5C).
 std::size_t folder_part_length(const char* path);
 
+// True when the named file may be opened for reading, found without
+// opening it: a named pipe opened and closed would lose its writer.
+bool may_read(const char* name);
+
 // True when the path names a file that can be run: a regular file with
 // execute permission; on Windows, any file that is not a folder.
 bool is_program(const char* path);

@@ -318,6 +318,8 @@ std::size_t folder_part_length(const char* path) {
   return last != nullptr ? static_cast<std::size_t>(last - path) + 1 : 0;
 }
 
+bool may_read(const char* name) { return access(name, R_OK) == 0; }
+
 bool is_program(const char* path) {
   struct stat info;
   return stat(path, &info) == 0 && S_ISREG(info.st_mode) && access(path, X_OK) == 0;

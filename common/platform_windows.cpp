@@ -235,6 +235,8 @@ std::size_t folder_part_length(const char* path) {
   return folder;
 }
 
+bool may_read(const char* name) { return _access(name, 4) == 0; }
+
 bool is_program(const char* path) {
   const DWORD attributes = GetFileAttributesA(path);
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
