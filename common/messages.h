@@ -6,7 +6,7 @@ namespace msg {
 
 inline constexpr const char kReadError[] = "ファイルリードエラー\n";
 inline constexpr const char kNotBmp[] = "BMPデータではありません\n";
-inline constexpr const char kNotPlainBmp[] = "24ビット非圧縮BMPではありません\n";
+inline constexpr const char kUnreadableFormat[] = "読み込めない形式のBMPです\n";
 inline constexpr const char kOpenError[] = "ファイルオープンエラー\n";
 inline constexpr const char kWriteFailed[] = "ファイルの書き込みに失敗しました\n";
 inline constexpr const char kImageSizeAbnormal[] = "画像サイズが異常です\n";

@@ -507,6 +507,11 @@ Bytes bmp(std::int32_t width, std::int32_t height, const PixelFn& pixel) {
   return b;
 }
 
+Bytes upside_down(const Bytes& file) {
+  const int h = le32_at(file, 22);
+  return bmp(le32_at(file, 18), h, [&](int x, int y) { return pixel_at(file, x, h - 1 - y); });
+}
+
 Bytes solid_bmp(std::int32_t width, std::int32_t height, Rgb colour) {
   return bmp(width, height, [colour](int, int) { return colour; });
 }
