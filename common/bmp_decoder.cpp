@@ -226,9 +226,10 @@ void decode_indexed(const Rows& rows, std::uint32_t bits, const Colours& colours
 // RLE8 and RLE4: pairs of a count and an index (RLE4: two indexes that
 // alternate), or escapes: 0 0 ends a line, 0 1 the picture, 0 2 dx dy moves
 // on, 0 n gives n pixels as they are, padded to two bytes. Pixels no pair
-// sets are black. A run that would write past the end of its row or above
-// the picture is refused; data that ends early ends the picture.
-bool decode_rle(const unsigned char* data, std::size_t size, bool four_bits, const Colours& colours,
+// sets are black. What a run holds past the end of its row (ImageMagick and
+// GraphicsMagick encode the row's padding too) or above the picture is
+// dropped; data that ends early ends the picture.
+void decode_rle(const unsigned char* data, std::size_t size, bool four_bits, const Colours& colours,
                 const Picture& p) {
   std::memset(p.image.bytes + kBmpHeaderSize, 0, p.stride * static_cast<std::size_t>(p.height));
   std::int64_t x = 0, y = 0;
@@ -249,13 +250,13 @@ bool decode_rle(const unsigned char* data, std::size_t size, bool four_bits, con
     } else {
       const bool literal = count == 0;
       const unsigned pixels = literal ? code : count;
-      if (y >= p.height || x + pixels > p.width) return false;
-      unsigned char* out = p.pixels(y) + 3 * x;
       const std::size_t bytes = literal ? (four_bits ? (pixels + 1) / 2 : pixels) : 0;
-      const std::size_t usable = literal ? std::min(bytes, size - at) : 0;
-      const unsigned set = !literal ? pixels : four_bits ? std::min<unsigned>(pixels, 2 * usable) : usable;
-      for (unsigned k = 0; k < set; ++k) {
-        const unsigned byte = literal ? data[at + (four_bits ? k / 2 : k)] : code;
+      const std::size_t held = std::min(bytes, size - at);
+      const std::int64_t given = !literal ? pixels : four_bits ? std::min<std::int64_t>(pixels, 2 * held) : held;
+      const std::int64_t room = y < p.height && x < p.width ? p.width - x : 0;
+      unsigned char* out = room > 0 ? p.pixels(y) + 3 * x : nullptr;
+      for (std::int64_t k = 0; k < std::min(given, room); ++k) {
+        const unsigned byte = literal ? data[at + static_cast<std::size_t>(four_bits ? k / 2 : k)] : code;
         const unsigned index = !four_bits ? byte : k % 2 == 0 ? byte >> 4 : byte & 15;
         put(out + 3 * k, colours.of[index]);
       }
@@ -263,7 +264,6 @@ bool decode_rle(const unsigned char* data, std::size_t size, bool four_bits, con
       at += bytes + bytes % 2;
     }
   }
-  return true;
 }
 
 // A channel's value scaled to 0-255 with rounding; looked up for channels of
@@ -376,9 +376,7 @@ bool decode_picture(const unsigned char* file, std::size_t held, std::size_t dat
     case Family::Indexed: decode_indexed(in, l.bits, colours, p); break;
     case Family::Masked: decode_masked_rows(in, l, p); break;
     case Family::Rle8:
-    case Family::Rle4:
-      if (!decode_rle(data, size, l.family == Family::Rle4, colours, p)) return false;
-      break;
+    case Family::Rle4: decode_rle(data, size, l.family == Family::Rle4, colours, p); break;
   }
   write_plain_header(f, h, rows, static_cast<std::int64_t>(p.stride) * rows, image.bytes);
   return true;

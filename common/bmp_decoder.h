@@ -22,6 +22,6 @@ inline constexpr std::size_t kHeaderRoom = 4096;
 // past held are never read: pixels the file does not reach are black, and
 // a palette index past the colour table reads as black. A picture that
 // does not fit gets the header alone, its size as the file gives it, for
-// the checks that refuse it. False for a layout that cannot be read (see
-// load_image); its rows may then hold part of a picture.
+// the checks that refuse it. False, with the image unchanged, for a layout
+// that cannot be read (see load_image).
 bool decode_picture(const unsigned char* file, std::size_t held, std::size_t data_at, BmpImage& image);

@@ -129,8 +129,6 @@ LoadResult read_and_decode(std::FILE* file, std::size_t head, BmpImage& image) {
     data_at = kHeaderRoom;
   }
   if (!decode_picture(staging, held, data_at, image)) {
-    // A refused file may have left bytes anywhere in the picture.
-    image.dirty_length = kBmpCapacity;
     image.has_alpha = false;
     return LoadResult::UnreadableLayout;
   }

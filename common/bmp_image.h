@@ -16,8 +16,9 @@
 inline constexpr std::size_t kBmpCapacity = 6221824;  // 0x5EF000: a 1920x1080 picture and 970 bytes
 inline constexpr std::size_t kBmpHeaderSize = 54;
 // An alpha value for every pixel of any picture that fits the buffer, which
-// takes at least 3 bytes a pixel: 1920 x 1080 and a few more.
-inline constexpr std::size_t kAlphaCapacity = (kBmpCapacity - kBmpHeaderSize) / 3;
+// takes at least 3 bytes a pixel: 1920 x 1080 and a few more, in whole
+// 8-byte words, so that nothing pads the image after its bytes.
+inline constexpr std::size_t kAlphaCapacity = ((kBmpCapacity - kBmpHeaderSize) / 3 + 7) / 8 * 8;
 
 struct alignas(kHugePageAlignment) BmpImage {
   // Bytes the file filled, from byte 0.
@@ -30,7 +31,7 @@ struct alignas(kHugePageAlignment) BmpImage {
   // are then in alpha, one a pixel, the rows bottom-up like the pixel rows,
   // without padding (see alpha_offset).
   bool has_alpha;
-  unsigned char alpha[kAlphaCapacity];
+  alignas(8) unsigned char alpha[kAlphaCapacity];
   // Last, so that nothing of the object follows it.
   unsigned char bytes[kBmpCapacity];
 };
@@ -57,9 +58,9 @@ enum class LoadResult { Loaded, CannotRead, UnreadableLayout };
 // folder, a device error): the caller reports a read error rather than
 // taking what came for the whole file. UnreadableLayout for JPEG or PNG
 // inside a BMP, OS/2 Huffman and RLE24, 64 bits, an unknown header size,
-// colour masks that overlap or are not one run of bits, a negative width
-// (of a layout that is decoded), pixel data inside the headers, and an RLE
-// run that would write past its row or above the picture.
+// colour masks that overlap, are not one run of bits or pass the pixel's
+// bits, a negative width (of a layout that is decoded), and pixel data
+// inside the headers.
 LoadResult load_image(const char* name, BmpImage& image);
 bool has_bmp_signature(const BmpImage& image);
 std::int32_t image_width(const BmpImage& image);

@@ -167,16 +167,27 @@ def alpha_bmp_bytes(width, height, pixel):
     return masked_bmp_bytes(width, height, pixel, 32, MASKS_8888, ALPHA_INFO_HEADER_SIZE)
 
 
-def rle_bytes(width, height, index, four_bits=False, unset=lambda x, y: False, top_down=False):
-    """Rows run-length encoded, bottom-up unless top_down: runs of one index (RLE4: of two
-    that alternate), literal runs of three pixels or more, an end of line
-    after each row, a delta over unset pixels inside a row and over unset
-    rows, and an early end of the picture when the rest is unset."""
+def rle_bytes(width, height, index, four_bits=False, unset=lambda x, y: False, top_down=False, padded=False):
+    """Rows run-length encoded, bottom-up unless top_down: runs of one
+    index (RLE4: of two that alternate), literal runs of three pixels or
+    more, an end of line after each row, a delta over unset pixels inside a
+    row and over unset rows, and an early end of the picture when the rest
+    is unset. padded encodes each row as long as its stored row, padding
+    included (index 0 past the row's end), as ImageMagick and
+    GraphicsMagick do."""
     out = bytearray()
     rows = list(range(height)) if top_down else list(range(height - 1, -1, -1))  # stored order
 
+    picture_width, picture_index, picture_unset = width, index, unset
+
     def row_unset(y):
-        return all(unset(x, y) for x in range(width))
+        return all(picture_unset(x, y) for x in range(picture_width))
+
+    if padded:
+        bits = 4 if four_bits else 8
+        width = row_stride(width, bits) * 8 // bits
+        index = lambda x, y: picture_index(x, y) if x < picture_width else 0  # noqa: E731
+        unset = lambda x, y: x < picture_width and picture_unset(x, y)  # noqa: E731
 
     def runs(y, start, end):
         x = start
@@ -243,15 +254,17 @@ def rle_bytes(width, height, index, four_bits=False, unset=lambda x, y: False, t
 
 
 def indexed_bmp_bytes(width, height, index, palette, bits=8, info_size=40, compression=NO_COMPRESSION,
-                      colours_used=None, top_down=False, unset=lambda x, y: False, data=None, offset=None):
+                      colours_used=None, top_down=False, unset=lambda x, y: False, data=None, offset=None,
+                      padded=False):
     """1, 2, 4 or 8 bits with a palette of (r, g, b), uncompressed or RLE
-    (4 or 8 bits; unset pixels are left to the reader's black); colours_used
-    0 writes the field as "all 2^bits" (the table still holds the palette).
-    data replaces the pixel data as given; offset puts it further on."""
+    (4 or 8 bits; unset pixels are left to the reader's black, padded rows
+    as rle_bytes says); colours_used 0 writes the field as "all 2^bits"
+    (the table still holds the palette). data replaces the pixel data as
+    given; offset puts it further on."""
     entry = 3 if info_size == 12 else 4
     table = b"".join(bytes((b, g, r, 0))[:entry] for r, g, b in palette)
     if data is None and compression in (RLE8, RLE4):
-        data = rle_bytes(width, height, index, compression == RLE4, unset, top_down)
+        data = rle_bytes(width, height, index, compression == RLE4, unset, top_down, padded)
     elif data is None:
         def row(y):
             value, count = 0, 0

@@ -171,12 +171,12 @@ write("alpha-grey-rle8.bmp", indexed_bmp_bytes(width, height, lambda x, y: pixel
 write("alpha-grey-rle8-plain.bmp", bmp_bytes(width, height, lambda x, y: (pixel(x, y)[0],) * 3))
 
 # A full picture of 32 bits with alpha, larger than the buffer as a file,
-# and one a column too wide for the buffer as a 24-bit picture.
+# and the header of one a column too wide for the buffer as a 24-bit picture.
 pattern = bytes(v for x in range(1920) for v in (x * 7 & 255, x * 3 & 255, x & 255, (x * 5 + 1) & 255))
 rows = b"".join(pattern[4 * (y % 64):] + pattern[:4 * (y % 64)] for y in range(1080))
 write("full-32.bmp", bmp_file(info_header(1920, 1080, len(rows), 40, 32), rows))
 write("full-32-kept.bmp", bmp_file(info_header(1920, 1080, len(rows), 124, 32, BITFIELDS), rows))
-write("too-wide-32.bmp", bmp_file(info_header(1921, 1080, 1921 * 1080 * 4, 40, 32), bytes(1921 * 1080 * 4)))
+write("too-wide-32.bmp", bmp_file(info_header(1921, 1080, 1921 * 1080 * 4, 40, 32), b""))
 
 
 # --- Layouts the programs refuse --------------------------------------------
@@ -199,14 +199,6 @@ refused = {
     "masks-not-one-run": masked_bmp_bytes(width, height, pixel, 16, (0x7C00, 0x03E0, 0x001D, 0)),
     "masks-past-16-bits": patched(masked_bmp_bytes(width, height, pixel, 16, MASKS_565), 54, 0x7C0000),
     "rows-inside-the-header": bmp_file(info_header(width, height, 72, 40, 8), bytes(72), offset=40),
-    # A run of 10 pixels in a row of 9; a run above the top row after a
-    # delta; a literal run past the row's end.
-    "rle-run-past-the-row": indexed_bmp_bytes(width, height, None, [(9, 9, 9)], 8, compression=RLE8,
-                                              data=bytes((10, 0, 0, 1))),
-    "rle-run-above-the-picture": indexed_bmp_bytes(width, height, None, [(9, 9, 9)], 8, compression=RLE8,
-                                                   data=bytes((0, 2, 0, 8, 1, 0, 0, 1))),
-    "rle4-literal-past-the-row": indexed_bmp_bytes(width, height, None, [(9, 9, 9)], 4, compression=RLE4,
-                                                   data=bytes((4, 0, 0, 6, 0x12, 0x12, 0x12, 0, 0, 1))),
 }
 for name, data in refused.items():
     write(f"refused-{name}.bmp", data)
@@ -223,6 +215,16 @@ write("index-past-the-table-plain.bmp", black_past_two)
 write("index-past-colours-used.bmp", indexed_bmp_bytes(width, height, lambda x, y: (x + y) % 4,
                                                        palette + [(1, 2, 3), (4, 5, 6)], 4, colours_used=2))
 write("index-past-colours-used-plain.bmp", black_past_two)
+# RLE rows encoded with their padding, as ImageMagick and GraphicsMagick
+# write them (the pixels past the row's end are dropped), and then a run
+# above the top row after a delta (dropped too).
+three = [(255, 0, 0), (0, 255, 0), (0, 0, 255)]
+for name, bits, compression in (("rle8", 8, RLE8), ("rle4", 4, RLE4)):
+    padded = indexed_bmp_bytes(width, height, lambda x, y: (x // 2 + y) % 3, three, bits, compression=compression,
+                               padded=True)
+    write(f"{name}-padded-rows.bmp", padded[:-2] + bytes((0, 2, 0, 1, 5, 0x11, 0, 1)))
+    write(f"{name}-padded-rows-plain.bmp", bmp_bytes(width, height, lambda x, y: three[(x // 2 + y) % 3]))
+
 # Each row a literal run of 9 (12 bytes) and an end of line: without the
 # last 20 bytes, the top row is gone and the one below it keeps 8 pixels.
 whole = indexed_bmp_bytes(width, height, lambda x, y: (x + y) % 2, palette, 8, compression=RLE8)
