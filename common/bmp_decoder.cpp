@@ -367,6 +367,10 @@ bool decode_picture(const unsigned char* file, std::size_t held, std::size_t dat
     write_plain_header(f, h, h.height, 0, image.bytes);
     return true;
   }
+  if (width == 0 || rows == 0) {  // no pixels: not a row to pass over, however many the header counts
+    write_plain_header(f, h, rows, 0, image.bytes);
+    return true;
+  }
   const Picture p{image, width, rows, h.height < 0, static_cast<std::size_t>(row_stride(width))};
   const unsigned char* data = file + std::min(data_at, held);
   const std::size_t size = held > data_at ? held - data_at : 0;

@@ -322,6 +322,9 @@ const LayoutCase kCases[] = {
          "a.bmp\nb.bmp\n処理が終了しました\n", {{"a.bm", kRgbaKept}, {"b.bm", kPicture}}),
     done("tintswap", "a full 32-bit picture with alpha, larger than the buffer as a file", {"-F", "pic.bmp", "t.txt"},
          {{"pic.bmp", test_file("full-32.bmp")}, {"t.txt", ""}}, kConverted, {{"pic.bm", test_file("full-32-kept.bmp")}}),
+    done("tintswap", "a 32-bit picture of no width and 2^31 - 1 rows is read at once", {"-F", "pic.bmp", "t.txt"},
+         {{"pic.bmp", test_file("no-width-32.bmp")}, {"t.txt", ""}}, kConverted,
+         {{"pic.bm", test_file("no-width-32-plain.bmp")}}),
     refused("tintswap", "a 32-bit picture a column too wide for the buffer", {"-F", "pic.bmp", "t.txt"},
             {{"pic.bmp", test_file("too-wide-32.bmp")}, {"t.txt", ""}}, kSizeAbnormal + "pic.bmp\n", {"pic.bm"}),
     // Palette indexes past the table read as black; RLE data that ends early leaves the rest black.

@@ -176,6 +176,9 @@ pattern = bytes(v for x in range(1920) for v in (x * 7 & 255, x * 3 & 255, x & 2
 rows = b"".join(pattern[4 * (y % 64):] + pattern[:4 * (y % 64)] for y in range(1080))
 write("full-32.bmp", bmp_file(info_header(1920, 1080, len(rows), 40, 32), rows))
 write("full-32-kept.bmp", bmp_file(info_header(1920, 1080, len(rows), 124, 32, BITFIELDS), rows))
+# No pixels however many rows: read at once, the header alone written.
+write("no-width-32.bmp", bmp_file(info_header(0, 2 ** 31 - 1, 0, 124, 32, BITFIELDS), b""))
+write("no-width-32-plain.bmp", bmp_file(info_header(0, 2 ** 31 - 1, 0), b""))
 write("too-wide-32.bmp", bmp_file(info_header(1921, 1080, 1921 * 1080 * 4, 40, 32), b""))
 
 
