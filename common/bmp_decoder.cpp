@@ -124,9 +124,10 @@ bool choose_layout(const Header& h, Layout& l) {
   }
 }
 
-struct Colour {
-  unsigned char blue, green, red;
-};
+// A pixel's blue, green and red in bits 0-7, 8-15 and 16-23: stored as
+// four bytes, blue comes first.
+using Colour = std::uint32_t;
+static_assert(std::endian::native == std::endian::little, "colours are stored four bytes at a time");
 
 // The colour table: as many entries as the colours-used field says (all 2^bits
 // when it is 0), no more than fit before the pixel data; every index past them
@@ -142,8 +143,7 @@ void read_colours(const FileBytes& f, const Header& h, std::uint32_t data_offset
   colours = {};
   for (std::size_t i = 0; i < entries; ++i) {
     const std::size_t at = h.table_at + i * h.entry_size;
-    colours.of[i] = {static_cast<unsigned char>(f.u8(at)), static_cast<unsigned char>(f.u8(at + 1)),
-                     static_cast<unsigned char>(f.u8(at + 2))};
+    colours.of[i] = f.u8(at) | f.u8(at + 1) << 8 | f.u8(at + 2) << 16;
   }
 }
 
@@ -182,10 +182,22 @@ std::size_t file_stride(std::int32_t width, std::uint32_t bits) {
   return static_cast<std::size_t>((static_cast<std::int64_t>(width) * bits + 31) / 32 * 4);
 }
 
-void put(unsigned char* at, const Colour& c) {
-  at[0] = c.blue;
-  at[1] = c.green;
-  at[2] = c.red;
+void put(unsigned char* at, Colour c) {
+  at[0] = static_cast<unsigned char>(c);
+  at[1] = static_cast<unsigned char>(c >> 8);
+  at[2] = static_cast<unsigned char>(c >> 16);
+}
+
+// Puts n pixels from out on, colour(k) for pixel k: four bytes at a time,
+// the fourth the next pixel's first, which is written after it; the last
+// pixel three.
+template <typename ColourOf>
+void put_pixels(unsigned char* out, std::int64_t n, ColourOf colour) {
+  for (std::int64_t k = 0; k + 1 < n; ++k) {
+    const Colour c = colour(k);
+    std::memcpy(out + 3 * k, &c, 4);  // little-endian: blue first
+  }
+  if (n > 0) put(out + 3 * (n - 1), colour(n - 1));
 }
 
 // 24 bits: the rows as they are, padding and all.
@@ -206,10 +218,10 @@ void decode_indexed_rows(const Rows& rows, const Colours& colours, const Picture
     const unsigned char* in = rows.row(r);
     unsigned char* out = p.pixels(r);
     const std::size_t count = std::min<std::size_t>(p.width, rows.available(r) * 8 / kBits);
-    for (std::size_t x = 0; x < count; ++x) {
+    put_pixels(out, static_cast<std::int64_t>(count), [&](std::int64_t x) {
       const unsigned shift = 8 - kBits - static_cast<unsigned>(x * kBits % 8);
-      put(out + 3 * x, colours.of[in[x * kBits / 8] >> shift & kIndexMask]);
-    }
+      return colours.of[in[x * kBits / 8] >> shift & kIndexMask];
+    });
     std::memset(out + 3 * count, 0, p.stride - 3 * count);
   }
 }
@@ -223,44 +235,72 @@ void decode_indexed(const Rows& rows, std::uint32_t bits, const Colours& colours
   }
 }
 
+// The index of pixel k of a run: RLE8 has one a byte, RLE4 two, the first
+// in the high half.
+template <bool kFourBits>
+unsigned index_of(const unsigned char* bytes, std::int64_t k) {
+  if (!kFourBits) return bytes[k];
+  const unsigned byte = bytes[k / 2];
+  return k % 2 == 0 ? byte >> 4 : byte & 15;
+}
+
+// A long run of pixels of two colours that alternate, sixteen pixels (48
+// bytes) at a time from a pattern.
+[[gnu::noinline]] void fill_long_run(unsigned char* out, std::int64_t n, const Colour (&pair)[2]) {
+  const auto colour = [&](std::int64_t k) { return pair[k % 2]; };
+  unsigned char pattern[48];
+  put_pixels(pattern, 16, colour);
+  std::int64_t done = 0;
+  for (; done + 16 <= n; done += 16) std::memcpy(out + 3 * done, pattern, sizeof pattern);
+  put_pixels(out + 3 * done, n - done, colour);
+}
+
 // RLE8 and RLE4: pairs of a count and an index (RLE4: two indexes that
 // alternate), or escapes: 0 0 ends a line, 0 1 the picture, 0 2 dx dy moves
 // on, 0 n gives n pixels as they are, padded to two bytes. Pixels no pair
 // sets are black. What a run holds past the end of its row (ImageMagick and
 // GraphicsMagick encode the row's padding too) or above the picture is
 // dropped; data that ends early ends the picture.
-void decode_rle(const unsigned char* data, std::size_t size, bool four_bits, const Colours& colours,
-                const Picture& p) {
-  std::memset(p.image.bytes + kBmpHeaderSize, 0, p.stride * static_cast<std::size_t>(p.height));
+template <bool kFourBits>
+void decode_rle(const unsigned char* data, std::size_t size, const Colours& colours, const Picture& p) {
+  // Black first; past dirty_length the buffer is zero already.
+  const std::size_t rows = p.stride * static_cast<std::size_t>(p.height);
+  const std::size_t dirty = p.image.dirty_length > kBmpHeaderSize ? p.image.dirty_length - kBmpHeaderSize : 0;
+  std::memset(p.image.bytes + kBmpHeaderSize, 0, std::min(rows, dirty));
   std::int64_t x = 0, y = 0;
+  unsigned char* row = p.pixels(0);
   std::size_t at = 0;
   while (at + 2 <= size) {
     const unsigned count = data[at], code = data[at + 1];
     at += 2;
-    if (count == 0 && code == 0) {
-      x = 0;
-      ++y;
-    } else if (count == 0 && code == 1) {
-      break;
-    } else if (count == 0 && code == 2) {
-      if (at + 2 > size) break;
-      x += data[at];
-      y += data[at + 1];
-      at += 2;
-    } else {
-      const bool literal = count == 0;
-      const unsigned pixels = literal ? code : count;
-      const std::size_t bytes = literal ? (four_bits ? (pixels + 1) / 2 : pixels) : 0;
-      const std::size_t held = std::min(bytes, size - at);
-      const std::int64_t given = !literal ? pixels : four_bits ? std::min<std::int64_t>(pixels, 2 * held) : held;
-      const std::int64_t room = y < p.height && x < p.width ? p.width - x : 0;
-      unsigned char* out = room > 0 ? p.pixels(y) + 3 * x : nullptr;
-      for (std::int64_t k = 0; k < std::min(given, room); ++k) {
-        const unsigned byte = literal ? data[at + static_cast<std::size_t>(four_bits ? k / 2 : k)] : code;
-        const unsigned index = !four_bits ? byte : k % 2 == 0 ? byte >> 4 : byte & 15;
-        put(out + 3 * k, colours.of[index]);
+    const std::int64_t room = y < p.height && x < p.width ? p.width - x : 0;
+    unsigned char* out = room > 0 ? row + 3 * x : row;  // no address past the picture
+    if (count > 0) {
+      const unsigned char both[] = {static_cast<unsigned char>(code), static_cast<unsigned char>(code)};
+      const Colour pair[] = {colours.of[index_of<kFourBits>(both, 0)], colours.of[index_of<kFourBits>(both, 1)]};
+      const std::int64_t n = std::min<std::int64_t>(count, room);
+      if (n >= 32) {
+        fill_long_run(out, n, pair);
+      } else {
+        put_pixels(out, n, [&](std::int64_t k) { return pair[k % 2]; });
       }
-      x += pixels;
+      x += count;
+    } else if (code == 0 || code == 2) {
+      if (code == 2 && at + 2 > size) break;
+      x = code == 0 ? 0 : x + data[at];
+      y += code == 0 ? 1 : data[at + 1];
+      at += code == 0 ? 0 : 2;
+      if (y < p.height) row = p.pixels(y);
+    } else if (code == 1) {
+      break;
+    } else {
+      const std::size_t bytes = kFourBits ? (code + 1) / 2 : code;
+      const std::size_t held = std::min(bytes, size - at);
+      const std::int64_t given = kFourBits ? std::min<std::int64_t>(code, 2 * held) : held;
+      const unsigned char* literal = data + at;
+      put_pixels(out, std::min(given, room),
+                 [&](std::int64_t k) { return colours.of[index_of<kFourBits>(literal, k)]; });
+      x += code;
       at += bytes + bytes % 2;
     }
   }
@@ -297,6 +337,8 @@ void make_level(std::uint32_t mask, Level& level) {
 void decode_masked_rows(const Rows& rows, const Layout& l, const Picture& p) {
   const std::uint32_t* m = l.masks;
   const bool with_alpha = l.bits == 32 && m[kAlpha] != 0;
+  // Up to the bytes: the plane's whole huge page.
+  if (with_alpha) advise_huge_pages(p.image.alpha, offsetof(BmpImage, bytes) - offsetof(BmpImage, alpha));
   const bool bytewise = l.bits == 32 && m[kRed] == 0xFF0000 && m[kGreen] == 0xFF00 && m[kBlue] == 0xFF &&
                         (m[kAlpha] == 0 || m[kAlpha] == 0xFF000000);
   Level levels[4];
@@ -309,13 +351,17 @@ void decode_masked_rows(const Rows& rows, const Layout& l, const Picture& p) {
     unsigned char* alpha = p.alpha(r);
     const std::size_t count = std::min<std::size_t>(p.width, rows.available(r) / pixel_bytes);
     if (bytewise) {
-      for (std::size_t x = 0; x < count; ++x) std::memcpy(out + 3 * x, in + 4 * x, 3);
+      put_pixels(out, static_cast<std::int64_t>(count), [&](std::int64_t x) {
+        Colour c;
+        std::memcpy(&c, in + 4 * x, 4);
+        return c;
+      });
       if (with_alpha)
         for (std::size_t x = 0; x < count; ++x) alpha_seen |= alpha[x] = in[4 * x + 3];
     } else {
       for (std::size_t x = 0; x < count; ++x) {
         const std::uint32_t pixel = pixel_bytes == 2 ? read_le16(in + 2 * x) : read_le32(in + 4 * x);
-        put(out + 3 * x, {levels[kBlue].of(pixel), levels[kGreen].of(pixel), levels[kRed].of(pixel)});
+        put(out + 3 * x, levels[kBlue].of(pixel) | levels[kGreen].of(pixel) << 8 | levels[kRed].of(pixel) << 16);
         if (with_alpha) alpha_seen |= alpha[x] = levels[kAlpha].of(pixel);
       }
     }
@@ -379,8 +425,8 @@ bool decode_picture(const unsigned char* file, std::size_t held, std::size_t dat
     case Family::Bgr: decode_bgr_rows(in, p); break;
     case Family::Indexed: decode_indexed(in, l.bits, colours, p); break;
     case Family::Masked: decode_masked_rows(in, l, p); break;
-    case Family::Rle8:
-    case Family::Rle4: decode_rle(data, size, l.family == Family::Rle4, colours, p); break;
+    case Family::Rle8: decode_rle<false>(data, size, colours, p); break;
+    case Family::Rle4: decode_rle<true>(data, size, colours, p); break;
   }
   write_plain_header(f, h, rows, static_cast<std::int64_t>(p.stride) * rows, image.bytes);
   return true;

@@ -1,6 +1,7 @@
 #include "bmp_image.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdio>
 #include <cstring>
 
@@ -30,8 +31,16 @@ constexpr std::uint32_t kPlainInfoHeaderSize = 40;
 // image; a 32-bit output is put together here. Room for the headers and
 // for the largest 32-bit picture whose 24-bit form fits the buffer (a
 // 1920x1080 one is 8.3 MB).
-constexpr std::size_t kStagingCapacity = kHeaderRoom + 4 * kAlphaCapacity;
-alignas(kHugePageAlignment) unsigned char staging[kStagingCapacity];
+static_assert(std::endian::native == std::endian::little, "pixels are moved four bytes at a time, blue first");
+
+// In a structure, so that its size too is whole huge pages: a page
+// only partly advised is not a huge one.
+constexpr std::size_t kStagingCapacity = kHeaderRoom + 4 * kMostPixels;
+struct alignas(kHugePageAlignment) Staging {
+  unsigned char bytes[kStagingCapacity];
+} staging_buffer;
+unsigned char* const staging = staging_buffer.bytes;
+constexpr std::uint32_t kLargeFile = 1u << 20;
 
 // The information headers that begin with the 40-byte one: its fields,
 // then colour masks, colour space and profile fields this layout ignores.
@@ -109,7 +118,9 @@ void skip_bytes(std::FILE* file, std::uint64_t count) {
 // data that starts past the headers' room is read from its offset on, what
 // lies between is skipped.
 LoadResult read_and_decode(std::FILE* file, std::size_t head, BmpImage& image) {
-  advise_huge_pages(staging, sizeof staging);
+  // Huge pages for a file its header says is large: a small one (RLE, few
+  // bits a pixel) costs its own pages, not a huge page zeroed whole.
+  if (read_le32(image.bytes + kFileSizeField) >= kLargeFile) advise_huge_pages(&staging_buffer, sizeof staging_buffer);
   std::memcpy(staging, image.bytes, kBmpHeaderSize);
   if (has_plain_rows(staging) && read_le32(staging + kPixelDataOffsetField) <= kBmpHeaderSize) {
     // A top-down picture with rows at 54: its unfilled fields filled in.
@@ -143,7 +154,9 @@ LoadResult read_and_decode(std::FILE* file, std::size_t head, BmpImage& image) {
 LoadResult load_image(const char* name, BmpImage& image) {
   std::FILE* file = std::fopen(name, "rb");
   if (file == nullptr) return LoadResult::CannotRead;
-  advise_huge_pages(&image, sizeof image);
+  // Every read goes straight into the buffers: the head, then the rest.
+  std::setvbuf(file, nullptr, _IONBF, 0);
+  advise_huge_pages(image.bytes, sizeof image - offsetof(BmpImage, bytes));
   const std::size_t head = std::fread(image.bytes, 1, kBmpHeaderSize, file);
   // Fields past a short file's end read as zero.
   if (head < kBmpHeaderSize) std::memset(image.bytes + head, 0, kBmpHeaderSize - head);
@@ -249,9 +262,17 @@ void put_alpha_rows(const BmpImage& image) {
   for (std::int32_t row = 0; row < height; ++row) {
     const unsigned char* pixel = image.bytes + kBmpHeaderSize + static_cast<std::size_t>(row) * stride;
     const unsigned char* alpha = image.alpha + static_cast<std::size_t>(row) * static_cast<std::size_t>(width);
+    // Four bytes read at a time (little-endian: blue first), but the row's
+    // last pixel, whose fourth could lie past the buffer.
     for (std::int32_t x = 0; x < width; ++x, pixel += 3, out += 4) {
-      std::memcpy(out, pixel, 3);
-      out[3] = alpha[x];
+      std::uint32_t bgra = 0;
+      if (x + 1 < width) {
+        std::memcpy(&bgra, pixel, 4);
+      } else {
+        std::memcpy(&bgra, pixel, 3);
+      }
+      bgra = (bgra & 0xFFFFFF) | static_cast<std::uint32_t>(alpha[x]) << 24;
+      std::memcpy(out, &bgra, 4);
     }
   }
 }

@@ -15,10 +15,13 @@
 
 inline constexpr std::size_t kBmpCapacity = 6221824;  // 0x5EF000: a 1920x1080 picture and 970 bytes
 inline constexpr std::size_t kBmpHeaderSize = 54;
-// An alpha value for every pixel of any picture that fits the buffer, which
-// takes at least 3 bytes a pixel: 1920 x 1080 and a few more, in whole
-// 8-byte words, so that nothing pads the image after its bytes.
-inline constexpr std::size_t kAlphaCapacity = ((kBmpCapacity - kBmpHeaderSize) / 3 + 7) / 8 * 8;
+// The most pixels a picture that fits the buffer has: at least 3 bytes each.
+inline constexpr std::size_t kMostPixels = (kBmpCapacity - kBmpHeaderSize) / 3;
+// The fields an image has before its alpha plane, and the plane: a value
+// for each of those pixels, and a few more so that the bytes after it start
+// on a word (no padding anywhere in the image).
+inline constexpr std::size_t kImageFieldsSize = 2 * sizeof(std::size_t) + 1;
+inline constexpr std::size_t kAlphaCapacity = (kImageFieldsSize + kMostPixels + 7) / 8 * 8 - kImageFieldsSize;
 
 struct alignas(kHugePageAlignment) BmpImage {
   // Bytes the file filled, from byte 0.
@@ -31,9 +34,12 @@ struct alignas(kHugePageAlignment) BmpImage {
   // are then in alpha, one a pixel, the rows bottom-up like the pixel rows,
   // without padding (see alpha_offset).
   bool has_alpha;
-  alignas(8) unsigned char alpha[kAlphaCapacity];
+  // The plane and the bytes each on huge pages of their own, apart from the
+  // fields above, which every load touches: a picture without alpha costs
+  // no page of the plane.
+  alignas(kHugePageAlignment) unsigned char alpha[kAlphaCapacity];
   // Last, so that nothing of the object follows it.
-  unsigned char bytes[kBmpCapacity];
+  alignas(kHugePageAlignment) unsigned char bytes[kBmpCapacity];
 };
 static_assert(kHugePageAlignment != 0 || offsetof(BmpImage, bytes) + kBmpCapacity == sizeof(BmpImage),
               "no padding after the bytes, where an overrun would go unnoticed");

@@ -339,6 +339,12 @@ const LayoutCase kCases[] = {
     done("tintswap", "RLE4 rows with their padding encoded, and a run above the picture", {"-F", "pic.bmp", "t.txt"},
          {{"pic.bmp", test_file("rle4-padded-rows.bmp")}, {"t.txt", ""}}, kConverted,
          {{"pic.bm", test_file("rle4-padded-rows-plain.bmp")}}),
+    done("tintswap", "RLE8 runs longer than 32 pixels", {"-F", "pic.bmp", "t.txt"},
+         {{"pic.bmp", test_file("rle8-long-runs.bmp")}, {"t.txt", ""}}, kConverted,
+         {{"pic.bm", test_file("rle8-long-runs-plain.bmp")}}),
+    done("tintswap", "RLE4 runs of two colours longer than 32 pixels", {"-F", "pic.bmp", "t.txt"},
+         {{"pic.bmp", test_file("rle4-long-runs.bmp")}, {"t.txt", ""}}, kConverted,
+         {{"pic.bm", test_file("rle4-long-runs-plain.bmp")}}),
     done("tintswap", "RLE data cut short", {"-F", "pic.bmp", "t.txt"}, {{"pic.bmp", test_file("rle-cut-short.bmp")}, {"t.txt", ""}},
          kConverted, {{"pic.bm", test_file("rle-cut-short-plain.bmp")}}),
     // Refused.

@@ -228,6 +228,14 @@ for name, bits, compression in (("rle8", 8, RLE8), ("rle4", 4, RLE4)):
     write(f"{name}-padded-rows.bmp", padded[:-2] + bytes((0, 2, 0, 1, 5, 0x11, 0, 1)))
     write(f"{name}-padded-rows-plain.bmp", bmp_bytes(width, height, lambda x, y: three[(x // 2 + y) % 3]))
 
+# Long runs, which are filled sixteen pixels at a time: of one index
+# (RLE8), of two that alternate (RLE4), and up to a row's end.
+four = [(255, 0, 0), (0, 255, 0), (0, 0, 255), (250, 250, 250)]
+for name, bits, compression, index in (("rle8", 8, RLE8, lambda x, y: (x // 40 + y) % 4),
+                                       ("rle4", 4, RLE4, lambda x, y: (x + y) % 2 + 2 * (x // 46))):
+    write(f"{name}-long-runs.bmp", indexed_bmp_bytes(91, 3, index, four, bits, compression=compression, padded=True))
+    write(f"{name}-long-runs-plain.bmp", bmp_bytes(91, 3, lambda x, y, i=index: four[i(x, y)]))
+
 # Each row a literal run of 9 (12 bytes) and an end of line: without the
 # last 20 bytes, the top row is gone and the one below it keeps 8 pixels.
 whole = indexed_bmp_bytes(width, height, lambda x, y: (x + y) % 2, palette, 8, compression=RLE8)
