@@ -95,6 +95,13 @@ struct Layout {
   bool alpha_unless_zero;
 };
 
+// Pixels through colour masks: red, green, blue, alpha.
+bool through_masks(Layout& l, const std::uint32_t (&masks)[4]) {
+  l.family = Family::Masked;
+  std::copy(masks, masks + 4, l.masks);
+  return (l.bits == 16 || l.bits == 32) && masks_valid(l.masks, l.bits);
+}
+
 bool choose_layout(const Header& h, Layout& l) {
   l = {};
   l.bits = h.bits;
@@ -105,21 +112,15 @@ bool choose_layout(const Header& h, Layout& l) {
         case 2:
         case 4:
         case 8: l.family = Family::Indexed; return true;
-        case 16: l.family = Family::Masked, l.masks[kRed] = 0x7C00, l.masks[kGreen] = 0x03E0, l.masks[kBlue] = 0x001F; return true;
+        case 16: return through_masks(l, {0x7C00, 0x03E0, 0x001F, 0});  // 5-5-5
         case 24: l.family = Family::Bgr; return true;
-        case 32:
-          l.family = Family::Masked, l.masks[kRed] = 0xFF0000, l.masks[kGreen] = 0xFF00, l.masks[kBlue] = 0xFF;
-          l.masks[kAlpha] = 0xFF000000, l.alpha_unless_zero = true;
-          return true;
+        case 32: l.alpha_unless_zero = true; return through_masks(l, {0xFF0000, 0xFF00, 0xFF, 0xFF000000});
         default: return false;
       }
     case kRle8: l.family = Family::Rle8; return h.bits == 8;
     case kRle4: l.family = Family::Rle4; return h.bits == 4;
     case kBitFields:
-    case kAlphaBitFields:
-      l.family = Family::Masked;
-      std::copy(h.masks, h.masks + 4, l.masks);
-      return (h.bits == 16 || h.bits == 32) && masks_valid(l.masks, h.bits);
+    case kAlphaBitFields: return through_masks(l, h.masks);
     default: return false;  // JPEG, PNG, CMYK, ...
   }
 }
@@ -333,7 +334,7 @@ void make_level(std::uint32_t mask, Level& level) {
 // 16 and 32 bits through colour masks. Only a 32-bit picture has alpha:
 // through its alpha mask, or, without masks, through its fourth bytes when
 // they are not 0 everywhere. B, G, R and a fourth byte, the layout nearly
-// every tool writes, is copied byte by byte.
+// every tool writes, is copied as it is, four bytes at a time.
 void decode_masked_rows(const Rows& rows, const Layout& l, const Picture& p) {
   const std::uint32_t* m = l.masks;
   const bool with_alpha = l.bits == 32 && m[kAlpha] != 0;
