@@ -27,19 +27,19 @@ constexpr std::size_t kCompressionField = 30;
 constexpr std::size_t kFileHeaderSize = 14;
 constexpr std::uint32_t kPlainInfoHeaderSize = 40;
 
+static_assert(std::endian::native == std::endian::little, "pixels are moved four bytes at a time, blue first");
+
 // A file of another layout is read here whole, then decoded into its
 // image; a 32-bit output is put together here. Room for the headers and
 // for the largest 32-bit picture whose 24-bit form fits the buffer (a
-// 1920x1080 one is 8.3 MB).
-static_assert(std::endian::native == std::endian::little, "pixels are moved four bytes at a time, blue first");
-
-// In a structure, so that its size too is whole huge pages: a page
-// only partly advised is not a huge one.
+// 1920x1080 one is 8.3 MB). In a structure, so that its size too is whole
+// huge pages: a page only partly advised is not a huge one.
 constexpr std::size_t kStagingCapacity = kHeaderRoom + 4 * kMostPixels;
 struct alignas(kHugePageAlignment) Staging {
   unsigned char bytes[kStagingCapacity];
 } staging_buffer;
 unsigned char* const staging = staging_buffer.bytes;
+// A file at least this large (by its header) is read onto huge pages.
 constexpr std::uint32_t kLargeFile = 1u << 20;
 
 // The information headers that begin with the 40-byte one: its fields,
