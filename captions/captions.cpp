@@ -43,8 +43,11 @@ bool sheet_serves_all_cells(const BmpImage& sheet, const CaptionMode& mode) {
 }
 
 void load_sheet_or_fail(const CaptionMode& mode, BmpImage& sheet) {
-  if (!load_image(mode.sheet_name, sheet)) fail_with_name(msg::kReadError, mode.sheet_name);
-  if (!make_plain_layout(sheet) || !sheet_serves_all_cells(sheet, mode)) fail_with_name(msg::kSheetAbnormal, mode.sheet_name);
+  const LoadResult loaded = load_image(mode.sheet_name, sheet);
+  if (loaded == LoadResult::CannotRead) fail_with_name(msg::kReadError, mode.sheet_name);
+  if (loaded == LoadResult::UnreadableLayout || !sheet_serves_all_cells(sheet, mode)) {
+    fail_with_name(msg::kSheetAbnormal, mode.sheet_name);
+  }
 }
 
 void draw_cell(BmpImage& picture, std::int64_t x, std::int64_t y, const BmpImage& sheet, int k,
@@ -60,6 +63,7 @@ void draw_cell(BmpImage& picture, std::int64_t x, std::int64_t y, const BmpImage
     unsigned char* to = picture.bytes + pixel_offset(p.width, p.height, static_cast<std::int32_t>(x),
                                                      static_cast<std::int32_t>(y + r));
     for (std::size_t i = 0; i < row_bytes; ++i) to[i] = from[i];
+    make_opaque(picture, static_cast<std::int32_t>(x), static_cast<std::int32_t>(y + r), static_cast<std::size_t>(columns));
   }
 }
 

@@ -38,8 +38,8 @@ char glyph_character(int index);
 // size that fits the buffer, at least 82 cells wide and one cell high.
 bool sheet_serves_all_cells(const BmpImage& sheet, const CaptionMode& mode);
 // Loads the mode's sheet from the current working directory: "ファイルリードエラー"
-// when it does not open, "フォントデータが異常です" when it is not a 24-bit
-// uncompressed picture (see make_plain_layout) or cannot serve all cells.
+// when it does not open, "フォントデータが異常です" when its layout cannot be
+// read (see load_image) or it cannot serve all cells.
 // The first two bytes of a sheet are not looked at.
 void load_sheet_or_fail(const CaptionMode& mode, BmpImage& sheet);
 
@@ -47,10 +47,10 @@ void load_sheet_or_fail(const CaptionMode& mode, BmpImage& sheet);
 inline bool is_light(std::uint8_t red) { return red >= 128; }
 
 // Copies all three bytes of every pixel of glyph cell k into the picture's
-// cell whose top-left pixel is column x of row y (from the top). Pixels that
-// fall outside the picture are skipped, so a caption is clipped at the
-// picture's edges. The picture must fit its buffer and the sheet must serve
-// all cells.
+// cell whose top-left pixel is column x of row y (from the top); the pixels
+// drawn become opaque. Pixels that fall outside the picture are skipped, so
+// a caption is clipped at the picture's edges. The picture must fit its
+// buffer and the sheet must serve all cells.
 void draw_cell(BmpImage& picture, std::int64_t x, std::int64_t y, const BmpImage& sheet, int k,
                const CaptionMode& mode);
 // True when the picture's cell at (x, y) lies wholly inside the picture and

@@ -8,7 +8,7 @@ namespace msg {
 
 inline constexpr Message kReadError = MESSAGE("ファイルリードエラー\n");
 inline constexpr Message kNotBmp = MESSAGE("BMPデータではありません\n");
-inline constexpr Message kNotPlainBmp = MESSAGE("24ビット非圧縮BMPではありません\n");
+inline constexpr Message kUnreadableFormat = MESSAGE("読み込めない形式のBMPです\n");
 inline constexpr Message kOpenError = MESSAGE("ファイルオープンエラー\n");
 inline constexpr Message kWriteFailed = MESSAGE("ファイルの書き込みに失敗しました\n");
 inline constexpr Message kImageSizeAbnormal = MESSAGE("画像サイズが異常です\n");
@@ -46,7 +46,7 @@ inline constexpr Message kError = MESSAGE("エラー");
 // show in AlertPane belongs in this list.
 inline constexpr const Message* kAlertTexts[] = {
     &kError,         &kSpriteIsOutput, &kSticksOutSideways, &kSticksOutVertically, &kReadError, &kNotBmp,
-    &kNotPlainBmp,   &kImageSizeAbnormal, &kOpenError,      &kWriteFailed,         &kOutputIsInput,
+    &kUnreadableFormat,&kImageSizeAbnormal, &kOpenError,      &kWriteFailed,         &kOutputIsInput,
     &kOutputIsLink,  &kOutputIsStandardOutput,
 };
 

@@ -1,6 +1,8 @@
 #include "compositing.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "messages.h"
 
@@ -43,6 +45,15 @@ void blend_row(unsigned char* out, const unsigned char* sprite, const unsigned c
   }
 }
 
+// Each pixel's opacity is the largest of its three opacity bytes, scaled.
+void cover_alpha_row(unsigned char* out_alpha, const unsigned char* opacities, std::size_t pixels,
+                     const OpacityScale& scale) {
+  for (std::size_t k = 0; k < pixels; ++k, opacities += 3) {
+    const std::uint8_t opacity = scale.scaled[std::max({opacities[0], opacities[1], opacities[2]})];
+    out_alpha[k] = over_alpha(opacity, out_alpha[k]);
+  }
+}
+
 // The background already sits in the output buffer.
 void blend_sprite(std::int32_t x, std::int32_t y, const OpacityScale& scale) {
   const std::int32_t bw = image_width(output_image), bh = image_height(output_image);
@@ -53,9 +64,33 @@ void blend_sprite(std::int32_t x, std::int32_t y, const OpacityScale& scale) {
     const std::size_t sprite_at = pixel_offset(sw, sh, 0, i);
     blend_row(output_image.bytes + pixel_offset(bw, bh, x, y + i), sprite_image.bytes + sprite_at,
               alpha_image.bytes + sprite_at, row_bytes, scale);
+    if (output_image.has_alpha) {
+      cover_alpha_row(output_image.alpha + alpha_offset(bw, bh, x, y + i), alpha_image.bytes + sprite_at,
+                      static_cast<std::size_t>(sw), scale);
+    }
+  }
+}
+
+// An alpha picture's alpha channel becomes its three opacity bytes.
+void use_alpha_as_opacity(BmpImage& alpha) {
+  if (!alpha.has_alpha) return;
+  const std::int32_t width = image_width(alpha), height = image_height(alpha);
+  for (std::int32_t y = 0; y < height; ++y) {
+    unsigned char* pixel = alpha.bytes + pixel_offset(width, height, 0, y);
+    const unsigned char* value = alpha.alpha + alpha_offset(width, height, 0, y);
+    for (std::int32_t x = 0; x < width; ++x, pixel += 3) std::memset(pixel, value[x], 3);
   }
 }
 }  // namespace
+
+void blend_through_alpha(unsigned char* out, const unsigned char* sprite, const unsigned char* alpha,
+                         std::size_t pixels) {
+  for (std::size_t k = 0; k < 3 * pixels; ++k) out[k] = blend_channel(out[k], sprite[k], alpha[k / 3]);
+}
+
+void cover_alpha(unsigned char* out_alpha, const unsigned char* opacity, std::size_t pixels) {
+  for (std::size_t k = 0; k < pixels; ++k) out_alpha[k] = over_alpha(opacity == nullptr ? 255 : opacity[k], out_alpha[k]);
+}
 
 std::uint8_t scale_opacity(std::uint8_t opacity, int ratio) {
   return static_cast<std::uint8_t>(ratio == 33 ? opacity / 3 : opacity * ratio / 100);
@@ -84,6 +119,7 @@ void blend_files(const BlendRequest& request) {
   load_input_or_fail(request.background, output_image);
   load_input_or_fail(request.sprite, sprite_image);
   load_input_or_fail(request.alpha, alpha_image);
+  use_alpha_as_opacity(alpha_image);
 
   const std::int32_t sprite_width = image_width(sprite_image), sprite_height = image_height(sprite_image);
   if (sprite_width != image_width(alpha_image)) fail(msg::kSpriteAlphaWidthsDiffer);

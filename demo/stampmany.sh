@@ -1,6 +1,7 @@
-# stampmany: a house, a flag and three coins pasted onto the sky, the later
-# ones over the earlier; then a sprite that sticks out, reported also through
-# the stand-in AlertPane (first on PATH), which shows it on standard error.
+# stampmany: a house, a flag and three coins pasted onto the sky through
+# their own transparency, the later ones over the earlier; then a sprite that
+# sticks out, reported also through the stand-in AlertPane (first on PATH),
+# which shows it on standard error.
 . "$(dirname "$0")/lib.sh"
 cd "$OUT"
 cp "$SAMPLES"/compositing/background.bmp "$SAMPLES"/stampmany/*.bmp .

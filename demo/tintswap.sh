@@ -1,5 +1,6 @@
-# tintswap: a green slime turned blue at dusk (file mode), then the slime
-# and a tree through a list (list mode), with the same colour table.
+# tintswap: a green slime, a sprite with transparency, turned blue (file
+# mode; its output keeps the transparency), then the slime and a tree under
+# the sky through a list (list mode), with the same colour table.
 . "$(dirname "$0")/lib.sh"
 cd "$OUT"
 cp "$SAMPLES"/tintswap/*.bmp "$SAMPLES"/tintswap/*.txt .

@@ -1,11 +1,12 @@
-"""Plain 8-bit RGB PNG files, for the gallery and the glyph sheet previews."""
+"""Plain 8-bit RGB and RGBA PNG files, for the gallery and the glyph sheet
+previews."""
 import struct
 import zlib
 
 
 def write_png(path, width, height, pixel, zoom=1):
-    """pixel(x, y) gives (r, g, b), y from the top; each pixel is drawn
-    zoom x zoom."""
+    """pixel(x, y) gives (r, g, b), or (r, g, b, a) for a picture with
+    transparency, y from the top; each pixel is drawn zoom x zoom."""
     raw = bytearray()
     for y in range(height * zoom):
         raw.append(0)  # no filter
@@ -15,7 +16,8 @@ def write_png(path, width, height, pixel, zoom=1):
     def chunk(kind, body):
         return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body))
 
-    header = struct.pack(">IIBBBBB", width * zoom, height * zoom, 8, 2, 0, 0, 0)
+    colour_type = 6 if len(pixel(0, 0)) == 4 else 2
+    header = struct.pack(">IIBBBBB", width * zoom, height * zoom, 8, colour_type, 0, 0, 0)
     with open(path, "wb") as f:
         f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header) + chunk(b"IDAT", zlib.compress(bytes(raw), 9))
                 + chunk(b"IEND", b""))

@@ -1,12 +1,14 @@
 #!/usr/bin/env python3
 """Generates the compositing samples: a sky background, a round sprite and
-its alpha image (opaque centre, soft edge). Run from this folder."""
+its alpha image (opaque centre, soft edge), and the same sprite with its
+alpha in one 32-bit picture, as a paint program writes it. Run from this
+folder."""
 import math
 import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from bmp import write_bmp  # noqa: E402
+from bmp import write_alpha_bmp, write_bmp  # noqa: E402
 
 
 def sky(x, y):
@@ -34,3 +36,4 @@ def alpha(x, y):
 write_bmp("background.bmp", 97, 64, sky)
 write_bmp("sprite.bmp", 32, 32, ball)
 write_bmp("alpha.bmp", 32, 32, alpha)
+write_alpha_bmp("ball.bmp", 32, 32, lambda x, y: ball(x, y) + alpha(x, y)[:1])

@@ -1,13 +1,15 @@
 #!/usr/bin/env python3
-"""Generates the tintswap samples: a green slime and a green tree in flat
-palette colours, a colour table that turns the greens into blues and the
-sky into dusk, and a list naming both pictures. Run from this folder."""
+"""Generates the tintswap samples: a green slime, a sprite with transparency
+around it as a paint program writes it (32 bits), and a green tree under the
+sky, in flat palette colours; a colour table that turns the greens into
+blues and the sky into dusk, and a list naming both pictures. Run from this
+folder."""
 import math
 import os
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), ".."))
-from bmp import write_bmp  # noqa: E402
+from bmp import write_alpha_bmp, write_bmp  # noqa: E402
 from colour_table import entry_line  # noqa: E402
 
 SKY = (120, 190, 240)
@@ -20,16 +22,14 @@ BLACK = (0, 0, 0)
 
 
 def slime(x, y):
-    if y >= 40:
-        return GROUND
     d = math.hypot((x - 24) / 1.3, y - 40)
     if d < 18:
         if math.hypot(x - 18, y - 30) < 2 or math.hypot(x - 30, y - 30) < 2:
-            return BLACK
+            return BLACK + (255,)
         if math.hypot(x - 17, y - 27) < 4:
-            return GREEN_LIGHT
-        return GREEN if d < 15 else GREEN_DARK
-    return SKY
+            return GREEN_LIGHT + (255,)
+        return (GREEN if d < 15 else GREEN_DARK) + (255,)
+    return (0, 0, 0, 0)
 
 
 def tree(x, y):
@@ -43,7 +43,7 @@ def tree(x, y):
     return SKY
 
 
-write_bmp("slime.bmp", 49, 48, slime)
+write_alpha_bmp("slime.bmp", 49, 41, slime)
 write_bmp("tree.bmp", 33, 48, tree)
 with open("colours.txt", "w", newline="\n") as f:
     f.write("# from red green blue, to red green blue\n")

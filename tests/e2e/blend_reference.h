@@ -2,11 +2,17 @@
 // integer arithmetic, for the maskblend and fadeblend tables.
 #pragma once
 
+#include <cmath>
+
 #include "harness.h"
 
 namespace e2e {
 
 inline int reference_opacity(int a, int ratio) { return ratio == 33 ? a / 3 : a * ratio / 100; }
+
+// The alpha of a background pixel that opacity a covers: a + b(255 - a)/255,
+// rounded to the nearest.
+inline int reference_over(int a, int b) { return a + static_cast<int>(std::lround(b * (255 - a) / 255.0)); }
 
 inline Bytes reference_blend(const Bytes& background, const Bytes& sprite, const Bytes& alpha, int x, int y,
                              int ratio = 100) {

@@ -595,9 +595,11 @@ void check_case(const std::string& tool, const Case& c) {
 }
 
 Bytes test_file(const std::string& name) {
-  std::ifstream file(std::string(FILES_DIR) + "/" + name, std::ios::binary);
+  std::ifstream file(std::string(FILES_DIR) + "/" + name, std::ios::binary | std::ios::ate);
   if (!file) throw std::runtime_error("no test file " + name);
-  return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  Bytes bytes(static_cast<std::size_t>(file.tellg()), '\0');
+  file.seekg(0).read(bytes.data(), static_cast<std::streamsize>(bytes.size()));  // whole: some are 8 MB
+  return bytes;
 }
 
 std::int32_t le32_at(const Bytes& file, std::size_t at) {
@@ -668,6 +670,11 @@ Bytes bmp(std::int32_t width, std::int32_t height, const PixelFn& pixel) {
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) set_pixel(b, x, y, pixel(x, y));
   return b;
+}
+
+Bytes upside_down(const Bytes& file) {
+  const int h = le32_at(file, 22);
+  return bmp(le32_at(file, 18), h, [&](int x, int y) { return pixel_at(file, x, h - 1 - y); });
 }
 
 Bytes solid_bmp(std::int32_t width, std::int32_t height, Rgb colour) {

@@ -183,6 +183,9 @@ Bytes bmp_header(std::int32_t width, std::int32_t height);
 std::int64_t stride(std::int32_t width);
 // Offset of pixel (x, y) in a file built by bmp().
 std::size_t offset(std::int32_t width, std::int32_t height, std::int32_t x, std::int32_t y);
+// The picture turned upside down, built as bmp() builds one: what a file's
+// rows show when its height is negated (a top-down picture).
+Bytes upside_down(const Bytes& file);
 // Pixel (x, y) of a picture file, by the size its header gives.
 Rgb pixel_at(const Bytes& file, int x, int y);
 void set_pixel(Bytes& file, int x, int y, Rgb colour);

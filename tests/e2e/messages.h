@@ -7,7 +7,7 @@ namespace e2e {
 
 inline const Bytes kReadError = "ファイルリードエラー\n";
 inline const Bytes kNotBmp = "BMPデータではありません\n";
-inline const Bytes kNotPlainBmp = "24ビット非圧縮BMPではありません\n";
+inline const Bytes kUnreadableFormat = "読み込めない形式のBMPです\n";
 inline const Bytes kSizeAbnormal = "画像サイズが異常です\n";
 inline const Bytes kOpenError = "ファイルオープンエラー\n";
 inline const Bytes kWriteFailed = "ファイルの書き込みに失敗しました\n";

@@ -164,8 +164,9 @@ const Case kCases[] = {
     // Sizes that do not fit, and output failures.
     {.name = "negative width", .args = kFileArgs, .inputs = file_mode(kRedToBlue, with_le32(kPicture, 18, -3)),
      .out = kSizeAbnormal + "pic.bmp\n", .status = 1, .absent = {"pic.bm"}},
-    {.name = "negative height", .args = kFileArgs, .inputs = file_mode(kRedToBlue, with_le32(kPicture, 22, -2)),
-     .out = kSizeAbnormal + "pic.bmp\n", .status = 1, .absent = {"pic.bm"}},
+    {.name = "negative height: its rows read top-down", .args = kFileArgs,
+     .inputs = file_mode(kRedToBlue, with_le32(kPicture, 22, -2)), .out = kDone,
+     .outputs = {{"pic.bm", upside_down(picture_with({{kRed, kBlue}}))}}},
     {.name = "larger than the buffer", .args = kFileArgs,
      .inputs = file_mode(kRedToBlue, with_le32(with_le32(kPicture, 18, 1921), 22, 1080)),
      .out = kSizeAbnormal + "pic.bmp\n", .status = 1, .absent = {"pic.bm"}},

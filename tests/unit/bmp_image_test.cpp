@@ -46,7 +46,14 @@ TEST(BmpGeometry, PixelOffsetCountsRowsFromTheTop) {
 }
 
 TEST(BmpLoad, ReadsHeaderFieldsAndZeroesWhatAnEarlierFileLeft) {
-  std::string long_file = "BM" + std::string(200, '\x7f');
+  // A plain header (offset 54, 24 bits, 20 x 3) and 200 bytes of rows.
+  std::string long_file = "BM" + std::string(52, '\0') + std::string(200, '\x7f');
+  long_file[10] = 54;
+  long_file[14] = 40;
+  long_file[18] = 20;
+  long_file[22] = 3;
+  long_file[26] = 1;
+  long_file[28] = 24;
   std::string short_file = "BM";
   short_file.resize(26, '\0');
   short_file[18] = '\xff';  // width -1
@@ -55,15 +62,15 @@ TEST(BmpLoad, ReadsHeaderFieldsAndZeroesWhatAnEarlierFileLeft) {
   short_file[21] = '\xff';
   short_file[22] = 5;
   const std::string a = temp_file(long_file), b = temp_file(short_file);
-  ASSERT_TRUE(load_image(a.c_str(), image));
-  ASSERT_TRUE(load_image(b.c_str(), image));
+  ASSERT_EQ(load_image(a.c_str(), image), LoadResult::Loaded);
+  ASSERT_EQ(load_image(b.c_str(), image), LoadResult::Loaded);
   EXPECT_TRUE(has_bmp_signature(image));
   EXPECT_EQ(image_width(image), -1);
   EXPECT_EQ(image_height(image), 5);
   for (std::size_t i = 26; i < 300; ++i) ASSERT_EQ(image.bytes[i], 0) << i;
   std::remove(a.c_str());
   std::remove(b.c_str());
-  EXPECT_FALSE(load_image("/nonexistent/file.bmp", image));
+  EXPECT_EQ(load_image("/nonexistent/file.bmp", image), LoadResult::CannotRead);
 }
 
 TEST(BmpSave, ReportsOpenAndWriteFailures) {

@@ -186,7 +186,7 @@ TEST_P(ShippedSheet, EveryCellHasItsOwnTonePattern) {
 // as its own index.
 TEST_P(ShippedSheet, EveryDrawnGlyphReadsBackAsItself) {
   const CaptionMode& mode = caption_mode(GetParam());
-  ASSERT_TRUE(load_image((std::string(SHEETS_DIR) + "/" + mode.sheet_name).c_str(), sheet));
+  ASSERT_EQ(load_image((std::string(SHEETS_DIR) + "/" + mode.sheet_name).c_str(), sheet), LoadResult::Loaded);
   ASSERT_TRUE(sheet_serves_all_cells(sheet, mode));
   make_image(picture, 82 * mode.cell_width, mode.cell_height, 0);
   for (int k = 0; k < kGlyphCount; ++k) draw_cell(picture, k * mode.cell_width, 0, sheet, k, mode);

@@ -81,8 +81,8 @@ void check_map_or_fail(const char* map) {
     if (!is_map_letter(*p)) fail_argument(kMapLetterInvalid, map);
 }
 
-// Paints the part of a rectangle that lies inside the picture: keys that
-// reach past an edge are clipped there. Positions are 64-bit, so a large
+// Paints the part of a rectangle that lies inside the picture, opaque: keys
+// that reach past an edge are clipped there. Positions are 64-bit, so a large
 // reference point or a long map cannot wrap into the picture.
 void paint_rect(std::int64_t origin_x, std::int64_t origin_y, const Rect& rect, const Colour& colour) {
   const std::int32_t width = image_width(image), height = image_height(image);
@@ -99,6 +99,7 @@ void paint_rect(std::int64_t origin_x, std::int64_t origin_y, const Rect& rect, 
       pixel[1] = colour.green;
       pixel[2] = colour.red;
     }
+    make_opaque(image, static_cast<std::int32_t>(left), static_cast<std::int32_t>(y), static_cast<std::size_t>(right - left));
   }
 }
 

@@ -1,6 +1,7 @@
-// stampmany: pastes one or more sprites opaquely onto one background, each
-// at its own position, later sprites over earlier ones, and reports most
-// errors a second time through the message-box program AlertPane.
+// stampmany: pastes one or more sprites onto one background, each at its
+// own position, later sprites over earlier ones: opaquely, or through a
+// sprite's own alpha channel where it has one. Reports most errors a
+// second time through the message-box program AlertPane.
 #include <cstdio>
 #include <cstring>
 #include <string_view>
@@ -66,17 +67,28 @@ std::int32_t sprite_position_or_fail(const char* text, const Message& message) {
   end_failed_run(Stage::Sprite);
 }
 
-// Copies the sprite's rows over the output, bottom-up rows on both sides.
-// The fit checks and the background's size check keep every row inside
-// both buffers.
+// Copies the sprite's rows over the output, bottom-up rows on both sides,
+// or blends them through the sprite's alpha channel where it has one; a
+// background with an alpha channel keeps it, covered by the sprite. The
+// fit checks and the background's size check keep every row inside both
+// buffers.
 void paste_sprite(std::int32_t x, std::int32_t y) {
   const std::int32_t bw = image_width(output_image), bh = image_height(output_image);
   const std::int32_t sw = image_width(sprite_image), sh = image_height(sprite_image);
   if (sw <= 0 || sh <= 0) return;
   const std::size_t row_bytes = 3 * static_cast<std::size_t>(sw);
   for (std::int32_t r = 0; r < sh; ++r) {
-    std::memcpy(output_image.bytes + pixel_offset(bw, bh, x, y + r), sprite_image.bytes + pixel_offset(sw, sh, 0, r),
-                row_bytes);
+    unsigned char* out = output_image.bytes + pixel_offset(bw, bh, x, y + r);
+    const unsigned char* sprite = sprite_image.bytes + pixel_offset(sw, sh, 0, r);
+    const unsigned char* opacity = sprite_image.has_alpha ? sprite_image.alpha + alpha_offset(sw, sh, 0, r) : nullptr;
+    if (opacity == nullptr) {
+      std::memcpy(out, sprite, row_bytes);
+    } else {
+      blend_through_alpha(out, sprite, opacity, static_cast<std::size_t>(sw));
+    }
+    if (output_image.has_alpha) {
+      cover_alpha(output_image.alpha + alpha_offset(bw, bh, x, y + r), opacity, static_cast<std::size_t>(sw));
+    }
   }
 }
 
