@@ -97,7 +97,9 @@ LoadResult read_as_stored(std::FILE* file, std::size_t head, BmpImage& image) {
   image.dirty_length = std::max(read, writable_length(image));
   image.has_alpha = false;
   move_rows_to_plain_offset(image);
-  return LoadResult::Loaded;
+  // A picture of negative width has no rows to read: refused like any
+  // layout that cannot be read, rather than passed over as empty.
+  return image_width(image) < 0 ? LoadResult::UnreadableLayout : LoadResult::Loaded;
 }
 
 // Reads and drops the file's next count bytes.

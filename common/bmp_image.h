@@ -65,8 +65,7 @@ enum class LoadResult { Loaded, CannotRead, UnreadableLayout };
 // taking what came for the whole file. UnreadableLayout for JPEG or PNG
 // inside a BMP, OS/2 Huffman and RLE24, 64 bits, an unknown header size,
 // colour masks that overlap, are not one run of bits or pass the pixel's
-// bits, a negative width (of a layout that is decoded), and pixel data
-// inside the headers.
+// bits, a negative width, and pixel data inside the headers.
 LoadResult load_image(const char* name, BmpImage& image);
 bool has_bmp_signature(const BmpImage& image);
 std::int32_t image_width(const BmpImage& image);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "harness.h"
+#include "messages.h"
 
 namespace e2e {
 namespace {
@@ -109,7 +110,7 @@ const Case kCases[] = {
     {.name = "not a BMP", .args = args("0", "0", kAllO), .inputs = {{"k.bmp", "MB" + kKeyboard.substr(2)}},
      .out = "BMPデータではありません\nk.bmp\n", .status = 1, .absent = {"k.bm"}},
     {.name = "negative width", .args = args("0", "0", kMap60), .inputs = {{"k.bmp", with_le32(kSmall, 18, -101)}},
-     .out = "画像サイズが異常です\nk.bmp\n", .status = 1, .absent = {"k.bm"}},
+     .out = kUnreadableFormat + "k.bmp\n", .status = 1, .absent = {"k.bm"}},
     {.name = "negative height: its rows read top-down", .args = args("0", "0", kMap60),
      .inputs = {{"k.bmp", with_le32(kSmall, 22, -30)}}, .outputs = {{"k.bm", painted(upside_down(kSmall), 101, 30, 0, 0, kMap60)}}},
     {.name = "larger than the buffer", .args = args("0", "0", kMap60),

@@ -111,7 +111,10 @@ const Case kCases[] = {
     {.name = "negative background width", .args = args("0", "0"),
      .inputs = {{"bg.bmp", with_le32(kBackground, 18, -1)}, {"sp.bmp", with_le32(kSprite, 18, -5)},
                 {"al.bmp", with_le32(kAlpha, 18, -5)}},
-     .out = "画像サイズが異常です\nbg.bmp\n", .status = 1},
+     .out = kUnreadableFormat + "bg.bmp\n", .status = 1},
+    {.name = "sprite and alpha of negative width are not passed over as empty", .args = args("0", "0"),
+     .inputs = inputs_with({"sp.bmp", with_le32(kSprite, 18, -5)}), .out = kUnreadableFormat + "sp.bmp\n",
+     .status = 1},
     // The blend.
     {.name = "clear alpha keeps the background", .args = args("1", "1"), .inputs = inputs_with({"al.bmp", kClear}),
      .out = with(kCompositeDone, "out.bmp"), .outputs = {{"out.bmp", kBackground}}},
