@@ -635,17 +635,6 @@ def chunks(path):
     return ", ".join(found)
 
 
-def chunks(path):
-    with open(path, "rb") as f:
-        d = f.read()
-    at, found = 12, []
-    while at + 8 <= len(d):
-        kind, size = d[at:at + 4].decode("latin-1"), struct.unpack("<I", d[at + 4:at + 8])[0]
-        found.append(f"{kind.strip()} {size:#x}" if size == 0xFFFFFFFF else f"{kind.strip()} {size}")
-        at += 8 + size + (size & 1)
-    return ", ".join(found)
-
-
 def main():
     bin_dir = os.path.abspath(sys.argv[1])
     keep = sys.argv[3] if len(sys.argv) > 3 and sys.argv[2] == "--keep" else None
