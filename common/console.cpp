@@ -39,9 +39,16 @@ namespace {
 // their text through the console. Names and argument texts are shown as
 // they were given, which is already the terminal's encoding (on a
 // console, the program's code page).
+// (Not a function-local static: its guard would link the C++ runtime
+// library into every program, a megabyte and more of resident memory.)
+bool output_form_known = false;
+platform::TextForm output_form_found;
 platform::TextForm output_form() {
-  static const platform::TextForm form = platform::text_form(stdout);
-  return form;
+  if (!output_form_known) {
+    output_form_found = platform::text_form(stdout);
+    output_form_known = true;
+  }
+  return output_form_found;
 }
 
 void put(const char* bytes, std::size_t length, platform::TextOrigin origin) {
