@@ -211,9 +211,27 @@ Terminal open_terminal() {
   tcsetattr(t.device, TCSANOW, &mode);
   return t;
 }
+RunResult run_once(const std::string& tool, const std::vector<std::string>& args, const std::string& dir,
+                   const RunOptions& options);
 }  // namespace
 
+// Now and then wine fails to start a program while others start: it ends
+// with a status but the program never ran, so it printed nothing. The
+// programs print a message on every failure, so a failed run that printed
+// nothing (standard output not on /dev/full) is run again, twice at most;
+// a program that truly fails without a word fails every time.
 RunResult run_tool(const std::string& tool, const std::vector<std::string>& args, const std::string& dir,
+                   const RunOptions& options) {
+  RunResult result = run_once(tool, args, dir, options);
+  for (int retry = 0; retry < 2 && tools().windows && !options.stdout_full && result.status != 0 && result.out.empty();
+       ++retry) {
+    result = run_once(tool, args, dir, options);
+  }
+  return result;
+}
+
+namespace {
+RunResult run_once(const std::string& tool, const std::vector<std::string>& args, const std::string& dir,
                    const RunOptions& options) {
   // The command is made before the fork: a test may run tools from several
   // threads, and the child of a threaded process must not convert or
@@ -325,6 +343,7 @@ RunResult run_tool(const std::string& tool, const std::vector<std::string>& args
   if (tools().windows) result.out = with_lf_line_ends(result.out);
   return result;
 }
+}  // namespace
 
 std::string recorder_dir() { return tools().dir + "/../tests/recorder"; }
 
